@@ -1,0 +1,93 @@
+// The platform layer: every operating-system service the portable core needs.
+// One interface, two implementations (platform_win32.cpp, platform_posix.cpp),
+// plus fault injection shared by both so that tests can make any step fail.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// ---- Private heaps ---------------------------------------------------------
+// Options and flags follow HeapCreate/HeapAlloc: 1 = no serialisation,
+// 8 = zero-filled blocks. The core always passes 9.
+constexpr uint32_t kHeapNoSerialize = 0x1;
+constexpr uint32_t kHeapZeroMemory = 0x8;
+constexpr uint32_t kHeapFlags = kHeapNoSerialize | kHeapZeroMemory;
+
+struct PlatformHeap;
+
+// maximumSize 0 means the heap may grow without limit.
+PlatformHeap* heapCreate(uint32_t options, size_t initialSize, size_t maximumSize);
+void* heapAlloc(PlatformHeap* heap, uint32_t flags, size_t size);
+// Grows or shrinks a block; with kHeapZeroMemory the added bytes are zero.
+// On failure the old block stays valid and null is returned.
+void* heapReAlloc(PlatformHeap* heap, uint32_t flags, void* block, size_t size);
+bool heapFree(PlatformHeap* heap, uint32_t flags, void* block);
+// Releases the heap and every block still allocated from it.
+void heapDestroy(PlatformHeap* heap);
+
+// The process heap, for short-lived buffers outside any owner's heap.
+PlatformHeap* processHeap();
+
+// ---- Whole files, step by step ---------------------------------------------
+struct PlatformFile;
+
+// Opens an existing file for reading, shared for reading. Null on failure.
+PlatformFile* fileOpenRead(const char* path);
+// Size of an open file; false when it cannot be read (or exceeds 32 bits).
+bool fileSize(PlatformFile* file, uint32_t* size);
+// Reads up to count bytes; *got receives the number read. False on error.
+bool fileRead(PlatformFile* file, void* buffer, uint32_t count, uint32_t* got);
+
+// Creates (or truncates) a file for writing. Null on failure.
+PlatformFile* fileCreate(const char* path);
+// Creates a file beside `path` that replaces it only when fileFinish succeeds:
+// an interrupted write never leaves a half-written file in place of a good one.
+PlatformFile* fileCreateReplacing(const char* path);
+// Writes all count bytes; a short write is a failure.
+bool fileWrite(PlatformFile* file, const void* data, uint32_t count);
+// Closes a written file; for a replacing file, moves it over the target.
+// False when the close or the replacement failed (the target is untouched).
+bool fileFinish(PlatformFile* file);
+// Closes a file; a replacing file that was not finished is removed.
+void fileClose(PlatformFile* file);
+
+bool fileRemove(const char* path);
+
+// ---- ANSI text -------------------------------------------------------------
+// Lower-cases one byte of the user's ANSI code page (CharLowerA on Windows,
+// the Windows-1252 letters elsewhere).
+uint8_t ansiLower(uint8_t c);
+// Lower-cases a zero-terminated text in place.
+void ansiLowerText(char* text);
+
+// ---- A worker thread -------------------------------------------------------
+struct PlatformThread;
+
+using ThreadRoutine = uint32_t (*)(void* argument);
+// Starts a thread; null on failure.
+PlatformThread* threadStart(ThreadRoutine routine, void* argument);
+// Waits until the thread has returned and releases its handle.
+void threadJoin(PlatformThread* thread);
+
+// ---- Fault injection (tests only) -------------------------------------------
+enum FaultPoint : int {
+    FAULT_HEAP_CREATE,
+    FAULT_ALLOC,      // heapAlloc and heapReAlloc
+    FAULT_OPEN,
+    FAULT_SIZE,
+    FAULT_READ,
+    FAULT_CREATE,
+    FAULT_WRITE,
+    FAULT_FINISH,     // closing or replacing a written file
+    FAULT_THREAD,
+    FAULT_POINT_COUNT
+};
+
+// Makes the nth call (1 = the next one) at the given point fail. 0 disarms.
+void faultArm(FaultPoint point, uint32_t nth);
+// Disarms every point and clears the counters.
+void faultReset();
+// Number of calls made at a point since the last faultReset.
+uint32_t faultCalls(FaultPoint point);
+// Used by the implementations: counts a call and tells whether it must fail.
+bool faultHit(FaultPoint point);

@@ -1,0 +1,5 @@
+#include <gtest/gtest.h>
+
+#include "support/text.h"
+
+TEST(TextHelpers, Placeholder) { EXPECT_EQ(textLength("abc"), 3u); }

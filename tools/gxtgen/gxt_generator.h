@@ -1,0 +1,52 @@
+// Builds GXT file images of every layout from a plain description. Used by
+// the tests, the fuzz seeds, the benchmarks and the samples: every GXT file
+// the project works with comes from here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct GenEntry {
+    std::string name;    // key name (named layouts), or the name to hash
+    uint32_t hash = 0;   // key hash (hashed layouts); 0 = hash `name`
+    std::string text;    // file characters, one byte each (no terminator)
+};
+
+struct GenTable {
+    std::string name;    // up to 8 characters
+    std::vector<GenEntry> entries;
+};
+
+enum class GenStringOrder {
+    RecordOrder,   // strings packed in the order of the key records
+    Reverse,       // strings packed in the reverse order of the key records
+};
+
+struct GenOptions {
+    GenStringOrder order = GenStringOrder::RecordOrder;
+    bool shareEqualTexts = false;  // records with equal texts point at one copy
+    uint8_t highByte = 0;          // high byte of each 2-byte character
+};
+
+struct GenDocument {
+    char variant = '@';            // '0', '1', '2' or '@'
+    std::vector<GenTable> tables;  // padded with empty tables to the layout's count
+};
+
+// Number of tables a layout has: 1, 79, 127 or 524.
+uint32_t genTableCount(char variant);
+// The key hash a layout gives a name (0 for the named layouts).
+uint32_t genKeyHash(char variant, const std::string& name);
+// The name given to padding table i (i counted from 0 over the whole file).
+std::string genPaddingTableName(uint32_t index);
+
+std::vector<uint8_t> generateGxt(const GenDocument& doc, const GenOptions& options = {});
+
+// A random document: tables, keys (unique per table) and texts drawn from a
+// seed; texts use bytes 1..255 unless printable is set (then 32..126).
+GenDocument randomDocument(char variant, uint32_t seed, uint32_t maxEntriesPerTable,
+                           bool printable = false);
+
+bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> readFileBytes(const std::string& path);
