@@ -50,7 +50,7 @@ bool fits(PlatformHeap* heap, size_t oldCost, size_t newCost) {
     return heap->inUse - oldCost + newCost <= heap->maximum;
 }
 
-void unlink(PlatformHeap* heap, BlockHeader* b) {
+void unlinkBlock(PlatformHeap* heap, BlockHeader* b) {
     if (b->prev) b->prev->next = b->next; else heap->first = b->next;
     if (b->next) b->next->prev = b->prev;
 }
@@ -102,7 +102,7 @@ void* heapReAlloc(PlatformHeap* heap, uint32_t flags, void* block, size_t size) 
     if (!fits(heap, oldSize + kHeaderSize, size + kHeaderSize)) return nullptr;
     BlockHeader* prev = old->prev;
     BlockHeader* next = old->next;
-    unlink(heap, old);
+    unlinkBlock(heap, old);
     BlockHeader* b = static_cast<BlockHeader*>(realloc(old, kHeaderSize + size));
     if (!b) {
         // realloc left the old block in place: put it back where it was.
@@ -124,7 +124,7 @@ bool heapFree(PlatformHeap* heap, uint32_t flags, void* block) {
     if (!heap || !block) return false;
     HeapLock guard(heap);
     BlockHeader* b = static_cast<BlockHeader*>(block) - 1;
-    unlink(heap, b);
+    unlinkBlock(heap, b);
     heap->inUse -= b->size + kHeaderSize;
     free(b);
     return true;

@@ -1,0 +1,114 @@
+#include "cli_common.h"
+
+#include <cstring>
+
+#include "decode/decode_table.h"
+#include "gxt/gxt.h"
+
+bool cliParseArgs(int argc, char** argv, CliArgs& args) {
+    for (int i = 0; i < argc; ++i) {
+        const char* a = argv[i];
+        std::vector<const char*>* target = nullptr;
+        if (strcmp(a, "--tbl") == 0) target = &args.tbl;
+        else if (strcmp(a, "--ids") == 0) target = &args.ids;
+        else if (strcmp(a, "--list") == 0) target = &args.list;
+        else if (strcmp(a, "--table") == 0) target = &args.table;
+        if (target) {
+            if (i + 1 >= argc) return false;
+            target->push_back(argv[++i]);
+        } else if (a[0] == '-' && a[1] == '-') {
+            args.rest.push_back(a);
+        } else {
+            args.positional.push_back(a);
+        }
+    }
+    return true;
+}
+
+const char* cliReason(CliOperation operation, int code) {
+    switch (operation) {
+        case CliOperation::LoadGxt:
+            switch (code) {
+                case 2000: return "cannot create the document's memory";
+                case 2001: return "cannot open the file";
+                case 2002: return "cannot read the size of the file";
+                case 2003: return "the file is 16 MiB or larger";
+                case 2004: return "not enough memory for the file";
+                case 2005: return "cannot read the file";
+                case 2006: return "not a GXT file of a known layout";
+                case 2007: return "the file's tables are damaged, point outside the file or are too large";
+                case 2208: return "not enough memory to index the file";
+            }
+            break;
+        case CliOperation::SaveGxt:
+            switch (code) {
+                case 3000: return "no file name given";
+                case 3001: return "no document, or not enough memory to build the file";
+                case 3002: return "cannot create the file";
+                case 3003: return "cannot write the file";
+            }
+            break;
+        case CliOperation::ImportTbl:
+            switch (code) {
+                case 7000: return "cannot create the decode table's memory";
+                case 7001: return "cannot open the file";
+                case 7002: return "cannot read the size of the file";
+                case 7004: return "not enough memory for the file";
+                case 7005: return "cannot read the file";
+                case 7006: return "not a decode table: a byte below 32, or fewer than 224 bytes";
+                case 7007: return "not a decode table: a byte value occurs twice";
+            }
+            break;
+        case CliOperation::ExportTbl:
+            switch (code) {
+                case 8001: return "cannot create the file";
+                case 8002: return "cannot write the file";
+            }
+            break;
+    }
+    return "unexpected failure";
+}
+
+int cliFail(const char* path, CliOperation operation, int code) {
+    fprintf(stderr, "vorn-cli: %s: %s (%d)\n", path, cliReason(operation, code), code);
+    return 1;
+}
+
+int cliApplyTables(const CliArgs& args) {
+    for (const char* path : args.tbl) {
+        int code = importTbl(path);
+        if (code) return cliFail(path, CliOperation::ImportTbl, code);
+    }
+    return 0;
+}
+
+void cliPutEscaped(FILE* out, const char* text) {
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+        if (*p < 0x20 || *p == 0x7F || *p == '\\') fprintf(out, "\\x%02x", *p);
+        else fputc(*p, out);
+    }
+}
+
+namespace {
+void dumpRow(FILE* out, const char* table, uint32_t row) {
+    cliPutEscaped(out, table);
+    fputc('\t', out);
+    const char* key = rowKeyName(row);
+    cliPutEscaped(out, key ? key : rowHashName(row));
+    fputc('\t', out);
+    const char* text = rowText(row);
+    cliPutEscaped(out, text ? text : "");
+    fputc('\n', out);
+}
+}  // namespace
+
+void cliDumpDocument(FILE* out) {
+    uint32_t tables = tableCount();
+    for (uint32_t i = 0; i < tables; ++i) {
+        char name[9] = {};
+        tableName(i, name);
+        selectTable(i);
+        uint32_t rows = rowCount();
+        for (uint32_t r = 0; r < rows; ++r) dumpRow(out, name, r);
+    }
+}
