@@ -308,16 +308,22 @@ void expectControls(HWND dialog, const DialogSpec& d, LANGID lang) {
     }
 }
 
-TEST(Dialogs, CreateInEachLanguageWithEveryControl) {
+// Creates every dialog from its template in each language and hands it on.
+template <typename Check>
+void forEachDialogInEachLanguage(Check check) {
     initCommonControls();
     for (const DialogSpec& d : dialogSpec()) {
         for (LANGID lang : {kEnglish, kRussian}) {
             SCOPED_TRACE(testing::Message() << "dialog " << d.id << " language " << lang);
             Dialog dialog(createIn(d.id, lang));
             ASSERT_NE(dialog.window, nullptr);
-            expectControls(dialog.window, d, lang);
+            check(dialog.window, d, lang);
         }
     }
+}
+
+TEST(Dialogs, CreateInEachLanguageWithEveryControl) {
+    forEachDialogInEachLanguage(expectControls);
 }
 
 TEST(Dialogs, CreateDialogParamAGivesTheUsersLanguage) {
@@ -341,36 +347,33 @@ int chrome(HWND control) {
     }
 }
 
-// Every label, button and caption shows its whole text in either language.
-TEST(Dialogs, TextsFitTheirControls) {
-    initCommonControls();
-    for (const DialogSpec& d : dialogSpec()) {
-        for (LANGID lang : {kEnglish, kRussian}) {
-            SCOPED_TRACE(testing::Message() << "dialog " << d.id << " language " << lang);
-            Dialog dialog(createIn(d.id, lang));
-            ASSERT_NE(dialog.window, nullptr);
-            for (HWND control : children(dialog.window)) {
-                std::wstring text = windowText(control);
-                if (text.empty()) continue;
-                SCOPED_TRACE(testing::Message() << "control text length " << text.size() << " id "
-                                                << static_cast<short>(GetDlgCtrlID(control)));
-                RECT client;
-                GetClientRect(control, &client);
-                HDC dc = GetDC(control);
-                HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
-                const bool label = sameClass(windowClass(control), L"Static");
-                RECT needed = {0, 0, client.right - chrome(control), 0};
-                DrawTextW(dc, text.c_str(), -1, &needed,
-                          DT_CALCRECT | (label ? DT_WORDBREAK | DT_EXPANDTABS : DT_SINGLELINE));
-                SelectObject(dc, old);
-                ReleaseDC(control, dc);
-                EXPECT_LE(needed.right, client.right - chrome(control));
-                if (label) {
-                    EXPECT_LE(needed.bottom, client.bottom);
-                }
-            }
-        }
+// The control shows its whole text: a label within its rectangle (lines
+// wrap), a button on one line beside its box or frame.
+void expectTextFits(HWND control) {
+    std::wstring text = windowText(control);
+    if (text.empty()) return;
+    SCOPED_TRACE(testing::Message() << "control " << static_cast<short>(GetDlgCtrlID(control)) << ", text of "
+                                    << text.size() << " characters");
+    RECT client;
+    GetClientRect(control, &client);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    const bool label = sameClass(windowClass(control), L"Static");
+    RECT needed = {0, 0, client.right - chrome(control), 0};
+    DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | (label ? DT_WORDBREAK | DT_EXPANDTABS : DT_SINGLELINE));
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    EXPECT_LE(needed.right, client.right - chrome(control));
+    if (label) {
+        EXPECT_LE(needed.bottom, client.bottom);
     }
+}
+
+// Every label and button shows its whole text in either language.
+TEST(Dialogs, TextsFitTheirControls) {
+    forEachDialogInEachLanguage([](HWND dialog, const DialogSpec&, LANGID) {
+        for (HWND control : children(dialog)) expectTextFits(control);
+    });
 }
 
 }  // namespace
