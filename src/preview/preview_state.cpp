@@ -14,6 +14,10 @@ const char* chooseBanner(uint32_t dayOfMonth) {
     return dayOfMonth % 11 == 0 ? kPreviewBannerAlternate : kPreviewBanner;
 }
 
+int32_t previewPaneHeight(int32_t previewHeight, int32_t previewLeading) {
+    return previewHeight * 38 / 10 + previewLeading;
+}
+
 void updateScrollState(PreviewState& state) {
     state.canDragX = state.contentWidth > state.paneWidth;
     state.canDragY = state.contentHeight > state.paneHeight;

@@ -45,6 +45,10 @@ void clampOrigin(PreviewState& state);
 // Returns true when the origin moved and the pane has to be redrawn.
 bool dragStep(PreviewState& state, int32_t x, int32_t y);
 
+// The height the main window gives the pane: 3.8 lines of the preview font,
+// rounded down, plus the font's internal leading.
+int32_t previewPaneHeight(int32_t previewHeight, int32_t previewLeading);
+
 // The two banners shown when no entry is: the normal one, and the alternate
 // one for runs started on the 11th or 22nd (day of the month in UTC).
 extern const char* const kPreviewBanner;

@@ -119,6 +119,12 @@ TEST(PreviewScroll, ClampsVeryWideTextInFullRange) {
     EXPECT_EQ(s.originX, -69500);
 }
 
+TEST(PreviewScroll, PaneHeightIsThreePointEightLinesPlusLeading) {
+    EXPECT_EQ(previewPaneHeight(23, 4), 91);   // 87.4 rounded down, plus 4
+    EXPECT_EQ(previewPaneHeight(10, 0), 38);
+    EXPECT_EQ(previewPaneHeight(19, 3), 75);   // 72.2 -> 72
+}
+
 TEST(PreviewBanner, AlternateOnTheEleventhAndTwentySecond) {
     for (uint32_t day = 1; day <= 31; ++day) {
         const char* expected = (day == 11 || day == 22) ? kPreviewBannerAlternate : kPreviewBanner;
