@@ -173,16 +173,9 @@ TEST_F(MarkupTest, ExtendedOnlyLettersAreColoursOnlyInTheExtendedFamily) {
 TEST_F(MarkupTest, ZIsAColourOnlyWithHashedKeys) {
     useDocument('2', '@');   // classic family, hashed keys
     render("~r~~z~a");
-    EXPECT_EQ(rec.passText(kMain), "a");
+    ASSERT_EQ(rec.passText(kMain), "a");
     EXPECT_EQ(mainRuns()[0].colour, kTextColour);
-
-    useDocument('@', '0');   // extended family, named keys
-    render("~r~~z~a");
-    EXPECT_EQ(rec.passText(kMain), "[z]a");
-
-    useDocument(0, 0);
-    render("~r~~Z~a");
-    EXPECT_EQ(rec.passText(kMain), "[z]a");
+    EXPECT_EQ(shadowRuns()[0].colour, kShadowColour);
 }
 
 TEST_F(MarkupTest, NamedNetworkColoursInTheExtendedFamily) {
@@ -198,17 +191,6 @@ TEST_F(MarkupTest, NamedNetworkColoursInTheExtendedFamily) {
     EXPECT_EQ(runs[2].colour, kRedMain);
     EXPECT_EQ(shadowRuns()[0].colour, kRedShadow);
     EXPECT_EQ(shadowRuns()[1].colour, kBlueShadow);
-}
-
-TEST_F(MarkupTest, NamedNetworkColoursAreTextOutsideTheExtendedFamily) {
-    for (char variant : {'\0', '0', '2'}) {
-        useDocument(variant, '0');
-        render("~col_net_1~q~");
-        // The named token is drawn as text; its closing tilde then opens
-        // the one-letter token "q".
-        EXPECT_EQ(rec.passText(kMain), "col_net_1[q]") << variant;
-        EXPECT_EQ(mainRuns()[0].colour, kTextColour);
-    }
 }
 
 TEST_F(MarkupTest, MatchColourTokenAnswersNoneForOtherTokens) {
@@ -246,15 +228,6 @@ TEST_F(MarkupTest, ClassicKeyTokenNeedsAClosedName) {
     EXPECT_EQ(matchKeyToken("key~~a~", 3), nullptr);
 }
 
-TEST_F(MarkupTest, ClassicKeyTextInTheExtendedFamily) {
-    useExtended();
-    render("~k~~NAME~ abc");
-    EXPECT_EQ(rec.passText(kMain), "[k]NAME");
-    useDocument(0, 0);
-    render("~k~~NAME~ abc");
-    EXPECT_EQ(rec.passText(kMain), "[k]NAME");
-}
-
 TEST_F(MarkupTest, ExtendedKeyPrefixes) {
     useExtended();
     for (const char* token : {"input_jump", "PAD_LEFT", "pad_", "Mouse1", "accept", "CANCELLED"}) {
@@ -272,45 +245,64 @@ TEST_F(MarkupTest, ExtendedKeyPrefixes) {
     EXPECT_EQ(matchKeyToken(token, 6), token + 7);
 }
 
-TEST_F(MarkupTest, ExtendedKeyPrefixesAreTextInTheClassicFamily) {
-    useClassic();
-    render("~input_jump~q~");
-    EXPECT_EQ(rec.passText(kMain), "input_jump[q]");
-}
+// ---- What each layout shows ---------------------------------------------------
 
-// ---- Blips and one-character tokens -----------------------------------------
-
-TEST_F(MarkupTest, BlipsInTheExtendedFamily) {
-    useExtended();
-    render("~blip_29~a~BLIP_~b");
-    EXPECT_EQ(rec.passText(kMain), "(i)a(i)b");
-    EXPECT_EQ(mainRuns()[0].font, FONT_PLACEHOLDER);
-
-    useClassic();
-    render("~blip_29~q~");
-    EXPECT_EQ(rec.passText(kMain), "blip_29[q]");
-}
-
-TEST_F(MarkupTest, OneCharacterTokens) {
+// The text drawn in each pass (placeholders included) for tokens whose
+// meaning depends on the layout family and key scheme.
+TEST_F(MarkupTest, TokensDependOnTheLayout) {
     struct Case {
         char variant;
+        char scheme;
         const char* text;
         const char* shown;
     };
     const Case cases[] = {
-        {'1', "~1~", "<n>"},        {'@', "~1~", "<n>"},      {'\0', "~1~", "<n>"},
-        {'1', "~a~", "<text>"},     {'1', "~A~", "<text>"},   {'@', "~a~", "<text>"},
-        {'@', "~e~", "<text>"},     {'@', "~E~", "<text>"},   {'1', "~e~", "[e]"},
-        {'\0', "~e~", "[e]"},       {'1', "~Q~", "[q]"},      {'1', "~5~", "[5]"},
-        {'@', "~~~", ""},           {'1', "~\xC0~", "[\xC0]"}, {'@', "~k~", "[k]"},
+        // key tokens
+        {'1', '0', "~k~~NAME~ abc", "[key] abc"},
+        {'@', '@', "~k~~NAME~ abc", "[k]NAME"},   // last tilde never closed
+        {'\0', '\0', "~k~~NAME~ abc", "[k]NAME"},
+        {'1', '0', "~input_jump~q~", "input_jump[q]"},
+        // blips
+        {'@', '@', "~blip_29~a~BLIP_~b", "(i)a(i)b"},
+        {'1', '0', "~blip_29~q~", "blip_29[q]"},
+        // named and scheme-bound colours
+        {'\0', '\0', "~col_net_1~q~", "col_net_1[q]"},
+        {'0', '0', "~col_net_1~q~", "col_net_1[q]"},
+        {'2', '@', "~col_net_1~q~", "col_net_1[q]"},
+        {'@', '0', "~r~~z~a", "[z]a"},
+        {'\0', '\0', "~r~~Z~a", "[z]a"},
+        // one-character tokens
+        {'1', '0', "~1~", "<n>"},
+        {'@', '@', "~1~", "<n>"},
+        {'\0', '\0', "~1~", "<n>"},
+        {'1', '0', "~a~", "<text>"},
+        {'1', '0', "~A~", "<text>"},
+        {'@', '@', "~a~", "<text>"},
+        {'@', '@', "~e~", "<text>"},
+        {'@', '@', "~E~", "<text>"},
+        {'1', '0', "~e~", "[e]"},
+        {'\0', '\0', "~e~", "[e]"},
+        {'1', '0', "~Q~", "[q]"},
+        {'1', '0', "~5~", "[5]"},
+        {'1', '0', "~\xC0~", "[\xC0]"},   // only A to Z are folded
+        {'@', '@', "~k~", "[k]"},
+        {'@', '@', "~~~", ""},
     };
     for (const Case& c : cases) {
-        useDocument(c.variant, '0');
+        useDocument(c.variant, c.scheme);
         render(c.text);
-        EXPECT_EQ(rec.passText(kMain), c.shown) << c.text << " variant " << (int)c.variant;
-        EXPECT_EQ(rec.passText(kShadow), c.shown) << c.text;
-        for (const RecordedRun& run : rec.runs) EXPECT_EQ(run.font, FONT_PLACEHOLDER) << c.text;
+        EXPECT_EQ(rec.passText(kMain), c.shown) << c.text << " in layout " << (int)c.variant;
+        EXPECT_EQ(rec.passText(kShadow), c.shown) << c.text << " in layout " << (int)c.variant;
     }
+}
+
+TEST_F(MarkupTest, PlaceholdersUseThePlaceholderFont) {
+    useExtended();
+    render("~1~~a~~e~~Q~~blip_1~~pad_x~x");
+    auto runs = mainRuns();
+    ASSERT_EQ(runs.size(), 7u);
+    for (size_t k = 0; k < 6; ++k) EXPECT_EQ(runs[k].font, FONT_PLACEHOLDER) << runs[k].text;
+    EXPECT_EQ(runs[6].font, FONT_PREVIEW);
 }
 
 TEST_F(MarkupTest, PlaceholdersTakeThePassColourAndLeaveAGap) {
@@ -430,22 +422,29 @@ TEST_F(MarkupTest, UnterminatedTokenEndsThePass) {
     }
 }
 
-TEST_F(MarkupTest, EmptyTokenIsSkipped) {
-    render("a~~b~d");
-    auto runs = mainRuns();
-    ASSERT_EQ(runs.size(), 2u);
-    expectRun(runs[0], "a", 0, 0, kTextColour);
-    expectRun(runs[1], "d", W, 0, kBlueMain);
-}
-
-TEST_F(MarkupTest, UnknownNamedTokenIsDrawnWithoutItsOpeningTilde) {
-    render("x~foo~bar~r~z");
-    auto runs = mainRuns();
-    ASSERT_EQ(runs.size(), 4u);
-    expectRun(runs[0], "x", 0, 0, kTextColour);
-    expectRun(runs[1], "foo", W, 0, kTextColour);
-    expectRun(runs[2], "bar", 4 * W, 0, kTextColour);
-    expectRun(runs[3], "z", 7 * W, 0, kRedMain);
+// An empty token is skipped; an unknown named token is drawn as text without
+// its opening tilde, and its closing tilde opens the next token.
+TEST_F(MarkupTest, EmptyAndUnknownTokensAreNotConsumed) {
+    struct Run {
+        const char* text;
+        int32_t x;
+        uint32_t colour;
+    };
+    struct Case {
+        const char* text;
+        std::vector<Run> runs;
+    };
+    const Case cases[] = {
+        {"a~~b~d", {{"a", 0, kTextColour}, {"d", W, kBlueMain}}},
+        {"x~foo~bar~r~z",
+         {{"x", 0, kTextColour}, {"foo", W, kTextColour}, {"bar", 4 * W, kTextColour}, {"z", 7 * W, kRedMain}}},
+    };
+    for (const Case& c : cases) {
+        render(c.text);
+        auto runs = mainRuns();
+        ASSERT_EQ(runs.size(), c.runs.size()) << c.text;
+        for (size_t k = 0; k < runs.size(); ++k) expectRun(runs[k], c.runs[k].text, c.runs[k].x, 0, c.runs[k].colour);
+    }
 }
 
 }  // namespace
