@@ -1,5 +1,6 @@
 #include "gxt_generator.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -45,6 +46,43 @@ std::string genPaddingTableName(uint32_t index) {
     return buf;
 }
 
+GenPackedStrings genPackStrings(const GenTable& table, uint32_t charWidth, const GenOptions& options) {
+    // Lay the strings out in the order asked for.
+    GenPackedStrings packed;
+    std::vector<size_t> order(table.entries.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = options.order == GenStringOrder::Reverse ? order.size() - 1 - i : i;
+    packed.offsets.resize(table.entries.size());
+    std::map<std::string, uint32_t> shared;
+    for (size_t i : order) {
+        const std::string& text = table.entries[i].text;
+        if (options.shareEqualTexts) {
+            auto it = shared.find(text);
+            if (it != shared.end()) {
+                packed.offsets[i] = it->second;
+                continue;
+            }
+            shared[text] = (uint32_t)packed.data.size();
+        }
+        packed.offsets[i] = (uint32_t)packed.data.size();
+        for (char c : text) {
+            packed.data.push_back((uint8_t)c);
+            if (charWidth == 2) packed.data.push_back(options.highByte);
+        }
+        for (uint32_t z = 0; z < charWidth; ++z) packed.data.push_back(0);
+    }
+    return packed;
+}
+
+std::vector<size_t> genRowOrder(const GenTable& table, const GenOptions& options) {
+    GenPackedStrings packed = genPackStrings(table, 1, options);
+    std::vector<size_t> rows(table.entries.size());
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = i;
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&](size_t a, size_t b) { return packed.offsets[a] < packed.offsets[b]; });
+    return rows;
+}
+
 std::vector<uint8_t> generateGxt(const GenDocument& doc, const GenOptions& options) {
     const char v = doc.variant;
     const bool hashed = v == '2' || v == '@';
@@ -87,30 +125,9 @@ std::vector<uint8_t> generateGxt(const GenDocument& doc, const GenOptions& optio
         put32(out, tkey, kTagTkey);
         put32(out, tkey + 4, k);
 
-        // Lay the strings out in the order asked for.
-        std::vector<size_t> order(table.entries.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = options.order == GenStringOrder::Reverse ? order.size() - 1 - i : i;
-        std::vector<uint32_t> offsets(table.entries.size());
-        std::vector<uint8_t> data;
-        std::map<std::string, uint32_t> shared;
-        for (size_t i : order) {
-            const std::string& text = table.entries[i].text;
-            if (options.shareEqualTexts) {
-                auto it = shared.find(text);
-                if (it != shared.end()) {
-                    offsets[i] = it->second;
-                    continue;
-                }
-                shared[text] = (uint32_t)data.size();
-            }
-            offsets[i] = (uint32_t)data.size();
-            for (char c : text) {
-                data.push_back((uint8_t)c);
-                if (width == 2) data.push_back(options.highByte);
-            }
-            for (uint32_t z = 0; z < width; ++z) data.push_back(0);
-        }
+        GenPackedStrings packed = genPackStrings(table, width, options);
+        const std::vector<uint32_t>& offsets = packed.offsets;
+        const std::vector<uint8_t>& data = packed.data;
         for (size_t i = 0; i < table.entries.size(); ++i) {
             const GenEntry& e = table.entries[i];
             size_t rec = tkey + 8 + i * recordSize;
@@ -129,6 +146,7 @@ std::vector<uint8_t> generateGxt(const GenDocument& doc, const GenOptions& optio
 
 GenDocument randomDocument(char variant, uint32_t seed, uint32_t maxEntriesPerTable, bool printable) {
     std::mt19937 rng(seed);
+    const bool hashed = variant == '2' || variant == '@';
     GenDocument doc;
     doc.variant = variant;
     uint32_t tables = variant == '0' ? 1 : 1 + rng() % 6;
@@ -145,13 +163,15 @@ GenDocument randomDocument(char variant, uint32_t seed, uint32_t maxEntriesPerTa
         std::map<uint32_t, bool> usedHashes;
         for (uint32_t i = 0; i < count; ++i) {
             GenEntry e;
+            // Names unique within the table, and in the hashed layouts their
+            // hashes too (the named layouts have none: genKeyHash gives 0).
             do {
                 e.name.clear();
                 uint32_t len = 1 + rng() % 8;
                 for (uint32_t c = 0; c < len; ++c) e.name += (char)("ABCDEFGHIJKLMNOPQRSTUVWXYZ_0123456789"[rng() % 37]);
-            } while (used[e.name] || usedHashes[genKeyHash(variant, e.name)]);
+            } while (used[e.name] || (hashed && usedHashes[genKeyHash(variant, e.name)]));
             used[e.name] = true;
-            usedHashes[genKeyHash(variant, e.name)] = true;
+            if (hashed) usedHashes[genKeyHash(variant, e.name)] = true;
             uint32_t len = rng() % 40;
             for (uint32_t c = 0; c < len; ++c)
                 e.text += printable ? (char)(32 + rng() % 95) : (char)(1 + rng() % 255);

@@ -41,6 +41,18 @@ uint32_t genKeyHash(char variant, const std::string& name);
 // The name given to padding table i (i counted from 0 over the whole file).
 std::string genPaddingTableName(uint32_t index);
 
+// One table's string data as generateGxt lays it out: each entry's byte
+// offset into it, and the bytes themselves.
+struct GenPackedStrings {
+    std::vector<uint32_t> offsets;
+    std::vector<uint8_t> data;
+};
+GenPackedStrings genPackStrings(const GenTable& table, uint32_t charWidth, const GenOptions& options);
+
+// The entries of a generated table in the order the document lists them:
+// by position of their string, equal positions in key-record order.
+std::vector<size_t> genRowOrder(const GenTable& table, const GenOptions& options);
+
 std::vector<uint8_t> generateGxt(const GenDocument& doc, const GenOptions& options = {});
 
 // A random document: tables, keys (unique per table) and texts drawn from a
