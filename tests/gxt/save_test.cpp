@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "decode/decode_table.h"
+#include "gxt/gxt.h"
+#include "gxt_test_util.h"
+#include "test_support.h"
+
+namespace {
+
+struct Row {
+    std::string table, key, text;
+    bool operator==(const Row&) const = default;
+};
+
+// Every row of the open document, tables in order.
+std::vector<Row> allRows() {
+    std::vector<Row> rows;
+    for (uint32_t t = 0; t < tableCount(); ++t) {
+        char name[9] = {};
+        tableName(t, name);
+        selectTable(t);
+        for (uint32_t r = 0; r < rowCount(); ++r) {
+            const char* key = rowKeyName(r) ? rowKeyName(r) : rowHashName(r);
+            rows.push_back({name, key, rowText(r)});
+        }
+    }
+    return rows;
+}
+
+std::vector<uint8_t> saved() {
+    uint32_t size = 0;
+    uint8_t* image = buildImage(&size);
+    EXPECT_NE(image, nullptr);
+    if (!image) return {};
+    std::vector<uint8_t> out(image, image + size);
+    documentFree(image);
+    return out;
+}
+
+}  // namespace
+
+class Saving : public CoreTest {};
+
+TEST_F(Saving, CanonicalFilesComeBackByteForByte) {
+    for (char v : {'0', '1', '2', '@'}) {
+        for (uint32_t seed = 1; seed <= 6; ++seed) {
+            std::vector<uint8_t> f = generateGxt(randomDocument(v, seed, 30));
+            ASSERT_EQ(openBytes(f), 0) << v << seed;
+            EXPECT_EQ(saved(), f) << v << " seed " << seed;
+            closeDocument();
+        }
+    }
+}
+
+TEST_F(Saving, NonCanonicalFilesKeepTheirContent) {
+    for (char v : {'0', '1', '2', '@'}) {
+        for (uint32_t seed = 10; seed < 14; ++seed) {
+            GenDocument doc = randomDocument(v, seed, 40);
+            // Reverse order, shared strings and stray high bytes: the saved
+            // file is canonical but holds the same tables, keys and texts.
+            GenOptions odd;
+            odd.order = GenStringOrder::Reverse;
+            odd.shareEqualTexts = true;
+            odd.highByte = 0x04;
+            ASSERT_EQ(openBytes(generateGxt(doc, odd)), 0);
+            std::vector<Row> before = allRows();
+            std::vector<uint8_t> image = saved();
+            closeDocument();
+            ASSERT_EQ(openBytes(image, "resaved.gxt"), 0);
+            EXPECT_EQ(allRows(), before) << v << seed;
+            // Saved again, it no longer changes.
+            EXPECT_EQ(saved(), image);
+            closeDocument();
+        }
+    }
+}
+
+TEST_F(Saving, EditedStringsTakeTheirLengthTimesTheCharacterWidth) {
+    for (char v : {'1', '@'}) {
+        ASSERT_EQ(openGenerated(oneTable(v, {{"A", "a much longer original text"}, {"B", "b"}})), 0);
+        selectTable(0);
+        ASSERT_EQ(setRowText(0, "Hello", 5), 1);
+        std::vector<uint8_t> image = saved();
+        size_t tkey = firstTkey(v);
+        uint32_t r = v == '1' ? 12 : 8;
+        uint32_t w = v == '1' ? 2 : 1;
+        uint32_t dataSize = get32le(image, tkey + 16 + 2 * r - 4);
+        EXPECT_EQ(dataSize, (6 + 2) * w);
+        // The second record points right after the edited string.
+        EXPECT_EQ(get32le(image, tkey + 8 + r), 6 * w);
+        closeDocument();
+        ASSERT_EQ(openBytes(image, "edited.gxt"), 0);
+        selectTable(0);
+        EXPECT_STREQ(rowText(0), "Hello");
+        EXPECT_STREQ(rowText(1), "b");
+        closeDocument();
+    }
+}
+
+TEST_F(Saving, TwoByteLayoutWritesZeroHighBytes) {
+    std::vector<uint8_t> f(16 + 12 + 6, 0);
+    put32le(f, 0, kTagTkey);
+    put32le(f, 4, 12);
+    memcpy(&f[12], "ABCDEFGH", 8);  // a name of eight letters, no terminator
+    put32le(f, 20, kTagTdat);
+    put32le(f, 24, 6);
+    const uint8_t units[6] = {0x41, 0x01, 0x42, 0x7F, 0x00, 0x00};
+    memcpy(&f[28], units, 6);
+    ASSERT_EQ(openBytes(f), 0);
+    std::vector<uint8_t> image = saved();
+    ASSERT_EQ(image.size(), f.size());
+    EXPECT_EQ(0, memcmp(&image[12], "ABCDEFGH", 8));
+    EXPECT_EQ(image[28], 0x41);
+    EXPECT_EQ(image[29], 0x00);
+    EXPECT_EQ(image[30], 0x42);
+    EXPECT_EQ(image[31], 0x00);
+    // No table of tables and no header word in the one-table layout.
+    EXPECT_EQ(get32le(image, 0), kTagTkey);
+}
+
+TEST_F(Saving, TableBlocksAreAlignedAndTheFileEndsAfterTheLastData) {
+    GenDocument doc;
+    doc.variant = '@';
+    doc.tables.push_back({"FIRST", {{"A", 0, "x"}}});     // 16 + 8 + 2 bytes: remainder 2
+    doc.tables.push_back({"SECOND", {}});
+    doc.tables.push_back({"THIRD", {{"B", 0, "yyy"}}});
+    ASSERT_EQ(openGenerated(doc), 0);
+    std::vector<uint8_t> image = saved();
+    const uint32_t h = 4, n = 524;
+    uint32_t first = get32le(image, h + 8 + 8);
+    EXPECT_EQ(first, h + 8 + 12 * n);
+    EXPECT_EQ(get32le(image, first), kTagTkey);
+    uint32_t second = get32le(image, h + 8 + 12 + 8);
+    EXPECT_EQ(second, first + 28);  // 26 bytes and two of padding
+    EXPECT_EQ(image[first + 26], 0);
+    EXPECT_EQ(image[first + 27], 0);
+    EXPECT_EQ(0, memcmp(&image[second], "SECOND\0\0", 8));
+    // An empty table: its name, then "TKEY" 0 "TDAT" 0.
+    EXPECT_EQ(get32le(image, second + 8), kTagTkey);
+    EXPECT_EQ(get32le(image, second + 12), 0u);
+    EXPECT_EQ(get32le(image, second + 16), kTagTdat);
+    EXPECT_EQ(get32le(image, second + 20), 0u);
+    for (uint32_t i = 1; i < n; ++i) EXPECT_EQ(get32le(image, h + 8 + 12 * i + 8) % 4, 0u) << i;
+    // The last table is empty; nothing follows its chunks.
+    uint32_t last = get32le(image, h + 8 + 12 * (n - 1) + 8);
+    EXPECT_EQ(image.size(), last + 24);
+}
+
+TEST_F(Saving, SharedStringsAreWrittenOncePerKey) {
+    GenOptions share;
+    share.shareEqualTexts = true;
+    ASSERT_EQ(openGenerated(oneTable('2', {{"A", "same"}, {"B", "same"}}), share), 0);
+    std::vector<uint8_t> image = saved();
+    size_t tkey = firstTkey('2');
+    EXPECT_EQ(get32le(image, tkey + 8), 0u);
+    EXPECT_EQ(get32le(image, tkey + 16), 5u);
+    EXPECT_EQ(get32le(image, tkey + 8 + 16 + 4), 10u);
+}
+
+TEST_F(Saving, FoundNamesAreNotWrittenForHashedKeys) {
+    ASSERT_EQ(openGenerated(oneTable('@', {{"NAME", "t"}})), 0);
+    std::vector<uint8_t> before = saved();
+    selectTable(0);
+    ASSERT_EQ(setRowName(0, "NAME"), 1);
+    EXPECT_EQ(saved(), before);
+}
+
+TEST_F(Saving, SaveDocumentCodesAndTheOldFileSurvivesFailures) {
+    EXPECT_EQ(saveDocument(nullptr), 3000);
+    EXPECT_EQ(saveDocument(dir.file("none.gxt").c_str()), 3001);
+    ASSERT_EQ(openGenerated(oneTable('2', {{"A", "first"}})), 0);
+    const std::string target = write("target.gxt", std::string("previous contents"));
+    selectTable(0);
+    ASSERT_EQ(setRowText(0, "edited", 6), 1);
+    struct Case {
+        FaultPoint point;
+        int expected;
+    } cases[] = {{FAULT_ALLOC, 3001}, {FAULT_CREATE, 3002}, {FAULT_WRITE, 3003}, {FAULT_FINISH, 3003}};
+    for (const Case& c : cases) {
+        faultArm(c.point, 1);
+        EXPECT_EQ(saveDocument(target.c_str()), c.expected);
+        EXPECT_EQ(textOf(readFileBytes(target)), "previous contents");
+        faultReset();
+    }
+    // The document is unchanged by the failures.
+    EXPECT_STREQ(rowText(0), "edited");
+    ASSERT_EQ(saveDocument(target.c_str()), 0);
+    closeDocument();
+    ASSERT_EQ(openDocument(target.c_str()), 0);
+    selectTable(0);
+    EXPECT_STREQ(rowText(0), "edited");
+    EXPECT_EQ(saveDocument(dir.path.c_str()), 3002);  // a directory cannot be replaced
+}

@@ -1,0 +1,109 @@
+// The indexing worker: nothing may see a half-built index. These tests also
+// run under ThreadSanitizer.
+#include <gtest/gtest.h>
+
+#include "gxt/gxt.h"
+#include "gxt_test_util.h"
+#include "test_support.h"
+
+namespace {
+
+GenDocument bigDocument() {
+    GenDocument doc;
+    doc.variant = '@';
+    for (int t = 0; t < 4; ++t) {
+        GenTable table;
+        table.name = "T" + std::to_string(t);
+        for (uint32_t i = 0; i < 20000; ++i) table.entries.push_back({"", 0x9E3779B9u * (i + 1) + t, "text " + std::to_string(i)});
+        doc.tables.push_back(table);
+    }
+    return doc;
+}
+
+}  // namespace
+
+class IndexWorker : public CoreTest {};
+
+TEST_F(IndexWorker, AccessorsWaitForTheWorker) {
+    GenOptions reverse;
+    reverse.order = GenStringOrder::Reverse;
+    const std::string path = write("big.gxt", generateGxt(bigDocument(), reverse));
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(loadDocument(path.c_str()), 0);
+        ASSERT_EQ(startIndexWorker(), 1);
+        // Straight away, while the worker may still be sorting.
+        ASSERT_TRUE(selectTable(3));
+        ASSERT_EQ(rowCount(), 20000u);
+        EXPECT_STREQ(rowText(0), "text 19999");
+        EXPECT_STREQ(rowText(19999), "text 0");
+        EXPECT_NE(findEntry(nullptr, 0x9E3779B9u * 5 + 3), nullptr);
+    }
+}
+
+TEST_F(IndexWorker, ClosingAndReloadingWhileTheWorkerRuns) {
+    const std::string path = write("big.gxt", generateGxt(bigDocument()));
+    const std::string small = write("small.gxt", generateGxt(oneTable('0', {{"A", "small"}})));
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(loadDocument(path.c_str()), 0);
+        ASSERT_EQ(startIndexWorker(), 1);
+        closeDocument();
+        EXPECT_EQ(tableCount(), 0u);
+        ASSERT_EQ(loadDocument(path.c_str()), 0);
+        ASSERT_EQ(startIndexWorker(), 1);
+        // Loading over a running worker waits for it and replaces the document.
+        ASSERT_EQ(loadDocument(small.c_str()), 0);
+        ASSERT_EQ(startIndexWorker(), 1);
+        selectTable(0);
+        EXPECT_STREQ(rowText(0), "small");
+        uint32_t size = 0;
+        uint8_t* image = buildImage(&size);
+        ASSERT_NE(image, nullptr);
+        documentFree(image);
+    }
+}
+
+TEST_F(IndexWorker, AFailedIndexLeavesAnEmptyDocument) {
+    const std::string path = write("small.gxt", generateGxt(oneTable('2', {{"A", "a"}, {"B", "b"}})));
+    ASSERT_EQ(loadDocument(path.c_str()), 0);
+    faultArm(FAULT_ALLOC, 1);  // the raw text, on the worker
+    ASSERT_EQ(startIndexWorker(), 1);
+    EXPECT_EQ(tableCount(), 0u);
+    EXPECT_EQ(selectTable(0), 0);
+    EXPECT_EQ(rowText(0), nullptr);
+    EXPECT_EQ(gDocument.heap, nullptr);
+}
+
+TEST_F(IndexWorker, WithoutAThreadTheIndexIsBuiltAtOnce) {
+    const std::string path = write("small.gxt", generateGxt(oneTable('1', {{"A", "inline"}})));
+    ASSERT_EQ(loadDocument(path.c_str()), 0);
+    faultArm(FAULT_THREAD, 1);
+    EXPECT_EQ(startIndexWorker(), 0);
+    selectTable(0);
+    EXPECT_STREQ(rowText(0), "inline");
+}
+
+TEST_F(IndexWorker, SortingMatchesAStableInsertionSort) {
+    // Many equal keys and a reverse run: the merge sort must keep records
+    // with equal keys in record order, as an insertion sort does.
+    std::vector<GxtEntry> entries(5000);
+    for (uint32_t i = 0; i < entries.size(); ++i) {
+        entries[i].hash = (uint32_t)((entries.size() - i) / 3) % 97;
+        entries[i].keyIndex = (int32_t)i;
+        entries[i].textPos = (int32_t)(i % 13) - 6;
+    }
+    for (EntryComparison compare : {compareHash, compareTextPosition}) {
+        std::vector<GxtEntry*> a(entries.size()), b(entries.size()), scratch(entries.size());
+        for (size_t i = 0; i < entries.size(); ++i) a[i] = b[i] = &entries[i];
+        sortEntries(a.data(), (uint32_t)a.size(), compare, scratch.data());
+        for (size_t i = 0; i < b.size(); ++i) {
+            GxtEntry* r = b[i];
+            size_t j = i;
+            while (j > 0 && compare(b[j - 1], r) > 0) {
+                b[j] = b[j - 1];
+                --j;
+            }
+            b[j] = r;
+        }
+        EXPECT_EQ(a, b);
+    }
+}
