@@ -1,6 +1,7 @@
 // Entry access for the rest of the program: rows of the entry list, lookup
 // by name or hash, naming hashed entries and replacing texts.
 #include "gxt/gxt.h"
+#include "gxt/hash_index.h"
 #include "support/text.h"
 
 namespace {
@@ -42,6 +43,11 @@ GxtEntry* findEntry(const char* name, uint32_t hash) {
         uint32_t target = hash;
         if (name) target = keyHash(name);
         else if (hash == 0) return nullptr;
+        // The index names the first table that holds the hash; without it
+        // (no memory for it) every table is searched in turn.
+        int32_t table = hashIndexTable(target);
+        if (table == kHashIndexAbsent) return nullptr;
+        if (table >= 0) return searchHash(d.tables[table], target);
         for (uint32_t i = 0; i < d.tableCount; ++i) {
             const GxtTable& t = d.tables[i];
             if (t.entryCount == 0) continue;

@@ -3,6 +3,7 @@
 // orders and decodes the text.
 #include "decode/decode_table.h"
 #include "gxt/gxt.h"
+#include "gxt/hash_index.h"
 #include "support/text.h"
 
 GxtDocument gDocument = [] {
@@ -33,6 +34,7 @@ uint64_t tkeyOffset(uint32_t i) {
 void releaseDocument() {
     GxtDocument& d = gDocument;
     d.loaded = false;
+    hashIndexForget();
     if (d.tables) {
         for (uint32_t i = 0; i < d.tableCount; ++i) {
             GxtTable& t = d.tables[i];

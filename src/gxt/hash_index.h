@@ -1,0 +1,16 @@
+// An index from key hash to the first table that holds it, so that a lookup
+// by hash in a document of hundreds of tables searches one table instead of
+// all of them. Built from the document's heap on the first lookup and
+// forgotten when the document is released (the heap goes with it).
+#pragma once
+
+#include <cstdint>
+
+// The first table, in table order, with an entry of this hash.
+constexpr int32_t kHashIndexAbsent = -1;       // no table holds the hash
+constexpr int32_t kHashIndexUnavailable = -2;  // no index: search every table
+int32_t hashIndexTable(uint32_t hash);
+
+// Forgets the index; called when the document is released, after which its
+// memory is no longer there.
+void hashIndexForget();

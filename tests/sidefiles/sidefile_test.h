@@ -1,0 +1,26 @@
+// Helpers for the side-file tests: small documents described inline, entries
+// by table and record, and whole files read back as text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "gxt/gxt.h"
+#include "test_support.h"
+
+// Every layout the program reads.
+constexpr char kAllVariants[] = {'0', '1', '2', '@'};
+
+class SideFileTest : public CoreTest {
+protected:
+    // Entry k (record order) of table t of the open document.
+    static GxtEntry& entryAt(uint32_t t, uint32_t k) { return gDocument.tables[t].entries[k]; }
+    static std::string nameOf(const GxtEntry& e) { return e.name; }
+    static std::string currentText(const GxtEntry& e) { return entryText(&e); }
+    // The whole file as text; "<missing>" when it cannot be read.
+    static std::string fileText(const std::string& path);
+    // Names of the files in the test's directory, sorted.
+    std::vector<std::string> files() const;
+};
+
+GenDocument makeDocument(char variant, std::vector<GenTable> tables);
