@@ -106,10 +106,16 @@ void showPreviewText(const char* text) {
     gPreview.originX = 0;
     gPreview.originY = 0;
     if (HWND window = gPreviewPane.window) {
+        // A new text is measured even when it arrives in the middle of a
+        // drag (a key pressed while the button is held): otherwise it would
+        // keep an extent of nothing and could not be dragged at all.
+        bool dragging = gPreview.dragging;
+        gPreview.dragging = false;
         HDC dc = GetDC(window);
         SendMessageA(window, WM_ERASEBKGND, (WPARAM)dc, 0);
         render(dc);
         ReleaseDC(window, dc);
+        gPreview.dragging = dragging;
     }
     applyScrollState();
     if (!text) gPreview.text = nullptr;

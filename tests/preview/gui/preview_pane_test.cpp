@@ -259,6 +259,17 @@ TEST_F(PreviewPaneTest, ShowingStartsFromTheTopLeftCorner) {
     EXPECT_EQ(gPreview.originY, 0);
 }
 
+TEST_F(PreviewPaneTest, TextShownDuringADragIsMeasured) {
+    showPreviewText("short");
+    press(200, 40);
+    showPreviewText(kWideText);
+    EXPECT_GT(gPreview.contentWidth, gPreview.paneWidth);
+    EXPECT_TRUE(gPreview.canDragX);
+    moveTo(100, 40);
+    EXPECT_EQ(gPreview.originX, -100);
+    release(100, 40);
+}
+
 // ---- Dragging -----------------------------------------------------------------
 
 TEST_F(PreviewPaneTest, FittingTextDoesNotMove) {
