@@ -135,10 +135,11 @@ int compareHash(const GxtEntry* x, const GxtEntry* y) {
     return 0;
 }
 
-void sortEntries(GxtEntry** entries, uint32_t count, EntryComparison compare, GxtEntry** scratch) {
-    if (count < 2) return;
-    // Bottom-up merge sort: stable, so entries that compare equal keep the
-    // order they had, exactly as an insertion sort would leave them.
+namespace {
+
+void mergeSort(GxtEntry** entries, uint32_t count, EntryComparison compare, GxtEntry** scratch) {
+    // Bottom-up merge sort over insertion-sorted runs: stable, so entries
+    // that compare equal keep the order they had.
     const uint32_t kRun = 16;
     for (uint32_t lo = 0; lo < count; lo += kRun) {
         uint32_t hi = lo + kRun < count ? lo + kRun : count;
@@ -166,6 +167,74 @@ void sortEntries(GxtEntry** entries, uint32_t count, EntryComparison compare, Gx
     }
     if (from != entries)
         for (uint32_t i = 0; i < count; ++i) entries[i] = from[i];
+}
+
+// Sorts by an unsigned 32-bit key: each value holds the key above the
+// entry's place in the input, and a least-significant-digit radix sort over
+// the key's bytes keeps equal keys in their input order.
+void radixSort(GxtEntry** entries, uint32_t count, bool byHash, uint64_t* scratch) {
+    auto keyOf = [byHash](const GxtEntry* e) { return byHash ? e->hash : (uint32_t)e->textPos; };
+    // Files usually hold their strings in record order or in its reverse:
+    // an ordered run needs nothing, a strictly falling one only turning round.
+    bool rising = true, falling = true;
+    for (uint32_t i = 1; i < count && (rising || falling); ++i) {
+        uint32_t x = keyOf(entries[i - 1]), y = keyOf(entries[i]);
+        if (x > y) rising = false;
+        if (x <= y) falling = false;
+    }
+    if (rising) return;
+    if (falling) {
+        for (uint32_t i = 0, j = count - 1; i < j; ++i, --j) {
+            GxtEntry* t = entries[i];
+            entries[i] = entries[j];
+            entries[j] = t;
+        }
+        return;
+    }
+    uint64_t* a = scratch;
+    uint64_t* b = scratch + count;
+    for (uint32_t i = 0; i < count; ++i) a[i] = ((uint64_t)keyOf(entries[i]) << 32) | i;
+    for (int shift = 32; shift < 64; shift += 8) {
+        uint32_t counts[256] = {};
+        for (uint32_t i = 0; i < count; ++i) ++counts[(a[i] >> shift) & 0xFF];
+        if (counts[(a[0] >> shift) & 0xFF] == count) continue;  // one digit: nothing moves
+        uint32_t sum = 0;
+        for (uint32_t& c : counts) {
+            uint32_t n = c;
+            c = sum;
+            sum += n;
+        }
+        for (uint32_t i = 0; i < count; ++i) b[counts[(a[i] >> shift) & 0xFF]++] = a[i];
+        uint64_t* t = a;
+        a = b;
+        b = t;
+    }
+    GxtEntry** sorted = reinterpret_cast<GxtEntry**>(b);
+    for (uint32_t i = 0; i < count; ++i) sorted[i] = entries[(uint32_t)a[i]];
+    for (uint32_t i = 0; i < count; ++i) entries[i] = sorted[i];
+}
+
+// The placeholder name of a hashed entry: eight lower-case hexadecimal
+// digits, as numberToText gives them, written for a million entries at once.
+void printHash(char* name, uint32_t hash) {
+    static const char kDigits[] = "0123456789abcdef";
+    for (int i = 7; i >= 0; --i) {
+        name[i] = kDigits[hash & 15];
+        hash >>= 4;
+    }
+    name[8] = 0;
+}
+
+}  // namespace
+
+void sortEntries(GxtEntry** entries, uint32_t count, EntryComparison compare, uint64_t* scratch) {
+    if (count < 2) return;
+    // Text positions are never negative, so both known orders are orders of
+    // unsigned 32-bit keys.
+    if (compare == compareHash || compare == compareTextPosition)
+        radixSort(entries, count, compare == compareHash, scratch);
+    else
+        mergeSort(entries, count, compare, reinterpret_cast<GxtEntry**>(scratch));
 }
 
 int loadDocument(const char* path) {
@@ -280,9 +349,9 @@ int indexStrings() {
     uint32_t largest = 0;
     for (uint32_t i = 0; i < d.tableCount; ++i)
         if (d.tables[i].entryCount > largest) largest = d.tables[i].entryCount;
-    GxtEntry** scratch = nullptr;
+    uint64_t* scratch = nullptr;
     if (largest > 1) {
-        scratch = static_cast<GxtEntry**>(documentAlloc(sizeof(GxtEntry*) * (size_t)largest));
+        scratch = static_cast<uint64_t*>(documentAlloc(2 * sizeof(uint64_t) * (size_t)largest));
         if (!scratch) return 0;
     }
     for (uint32_t i = 0; i < d.tableCount; ++i) {
@@ -299,7 +368,7 @@ int indexStrings() {
             e.storedLength = (int32_t)length + 1;
             e.keyIndex = (int32_t)k;
             if (d.keyScheme == '@') {
-                numberToText(e.name, e.hash, 8, 16);
+                printHash(e.name, e.hash);
                 e.nameKnown = 0;
             } else {
                 e.nameKnown = 1;

@@ -98,8 +98,10 @@ int openDocument(const char* path);
 
 using EntryComparison = int (*)(const GxtEntry* x, const GxtEntry* y);
 // Stable sort (entries that compare equal keep their order). The scratch
-// array of count references is required when count > 1.
-void sortEntries(GxtEntry** entries, uint32_t count, EntryComparison compare, GxtEntry** scratch);
+// area must hold 2 * count 64-bit values when count > 1. Sorting by text
+// position or by hash uses a radix sort of the keys; any other comparison
+// a merge sort.
+void sortEntries(GxtEntry** entries, uint32_t count, EntryComparison compare, uint64_t* scratch);
 int compareTextPosition(const GxtEntry* x, const GxtEntry* y);
 int compareHash(const GxtEntry* x, const GxtEntry* y);
 

@@ -24,6 +24,9 @@ void* heapReAlloc(PlatformHeap* heap, uint32_t flags, void* block, size_t size);
 bool heapFree(PlatformHeap* heap, uint32_t flags, void* block);
 // Releases the heap and every block still allocated from it.
 void heapDestroy(PlatformHeap* heap);
+// The most bytes the heap has held at once (blocks and their headers), for
+// memory measurements; 0 where the platform does not track it (Windows).
+size_t heapPeakBytes(PlatformHeap* heap);
 
 // The process heap, for short-lived buffers outside any owner's heap.
 PlatformHeap* processHeap();

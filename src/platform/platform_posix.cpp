@@ -27,6 +27,7 @@ struct PlatformHeap {
     BlockHeader* first;
     size_t maximum;  // 0: unlimited
     size_t inUse;    // payload plus header bytes, checked against maximum
+    size_t peak;     // the largest inUse so far
     bool serialize;
     pthread_mutex_t lock;
 };
@@ -62,7 +63,7 @@ void linkFirst(PlatformHeap* heap, BlockHeader* b) {
     heap->first = b;
 }
 
-PlatformHeap gProcessHeap = {nullptr, 0, 0, true, PTHREAD_MUTEX_INITIALIZER};
+PlatformHeap gProcessHeap = {nullptr, 0, 0, 0, true, PTHREAD_MUTEX_INITIALIZER};
 
 }  // namespace
 
@@ -89,6 +90,7 @@ void* heapAlloc(PlatformHeap* heap, uint32_t flags, size_t size) {
     b->size = size;
     linkFirst(heap, b);
     heap->inUse += size + kHeaderSize;
+    if (heap->inUse > heap->peak) heap->peak = heap->inUse;
     return b + 1;
 }
 
@@ -116,6 +118,7 @@ void* heapReAlloc(PlatformHeap* heap, uint32_t flags, void* block, size_t size) 
     b->size = size;
     linkFirst(heap, b);
     heap->inUse = heap->inUse - oldSize + size;
+    if (heap->inUse > heap->peak) heap->peak = heap->inUse;
     return b + 1;
 }
 
@@ -143,6 +146,8 @@ void heapDestroy(PlatformHeap* heap) {
 }
 
 PlatformHeap* processHeap() { return &gProcessHeap; }
+
+size_t heapPeakBytes(PlatformHeap* heap) { return heap ? heap->peak : 0; }
 
 // ---- Files -----------------------------------------------------------------
 struct PlatformFile {

@@ -33,6 +33,8 @@ void heapDestroy(PlatformHeap* heap) {
     HeapDestroy(reinterpret_cast<HANDLE>(heap));
 }
 
+size_t heapPeakBytes(PlatformHeap*) { return 0; }
+
 PlatformHeap* processHeap() { return reinterpret_cast<PlatformHeap*>(GetProcessHeap()); }
 
 // ---- Files -----------------------------------------------------------------

@@ -83,16 +83,19 @@ TEST_F(IndexWorker, WithoutAThreadTheIndexIsBuiltAtOnce) {
 }
 
 TEST_F(IndexWorker, SortingMatchesAStableInsertionSort) {
-    // Many equal keys and a reverse run: the merge sort must keep records
-    // with equal keys in record order, as an insertion sort does.
+    // Many equal keys, keys that differ in every byte, and a comparison of
+    // its own: every path must keep equal keys in their order, exactly as an
+    // insertion sort does.
     std::vector<GxtEntry> entries(5000);
     for (uint32_t i = 0; i < entries.size(); ++i) {
-        entries[i].hash = (uint32_t)((entries.size() - i) / 3) % 97;
+        entries[i].hash = (uint32_t)(((entries.size() - i) / 3) % 97) * 0x9E3779B1u;
         entries[i].keyIndex = (int32_t)i;
-        entries[i].textPos = (int32_t)(i % 13) - 6;
+        entries[i].textPos = (int32_t)((i * 7919) % 1013) << (i % 3 == 0 ? 16 : 0);
     }
-    for (EntryComparison compare : {compareHash, compareTextPosition}) {
-        std::vector<GxtEntry*> a(entries.size()), b(entries.size()), scratch(entries.size());
+    auto byKeyIndexDescending = [](const GxtEntry* x, const GxtEntry* y) { return y->keyIndex / 7 - x->keyIndex / 7; };
+    for (EntryComparison compare : {compareHash, compareTextPosition, (EntryComparison)byKeyIndexDescending}) {
+        std::vector<GxtEntry*> a(entries.size()), b(entries.size());
+        std::vector<uint64_t> scratch(2 * entries.size());
         for (size_t i = 0; i < entries.size(); ++i) a[i] = b[i] = &entries[i];
         sortEntries(a.data(), (uint32_t)a.size(), compare, scratch.data());
         for (size_t i = 0; i < b.size(); ++i) {
