@@ -24,3 +24,6 @@ protected:
 };
 
 GenDocument makeDocument(char variant, std::vector<GenTable> tables);
+// Drops every entry whose key an earlier entry of the document already has,
+// so that each key is found in its own table.
+void keepKeysUnique(GenDocument& doc);
