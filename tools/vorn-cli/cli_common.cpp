@@ -4,6 +4,7 @@
 
 #include "decode/decode_table.h"
 #include "gxt/gxt.h"
+#include "sidefiles/id_list.h"
 
 bool cliParseArgs(int argc, char** argv, CliArgs& args) {
     for (int i = 0; i < argc; ++i) {
@@ -25,7 +26,30 @@ bool cliParseArgs(int argc, char** argv, CliArgs& args) {
     return true;
 }
 
+namespace {
+
+// The steps that every side-file import shares, numbered from its block of
+// codes: base + 0 (no document) to base + 5.
+const char* sideFileReadReason(int step) {
+    switch (step) {
+        case 0: return "no document is open";
+        case 1: return "cannot open the file";
+        case 2: return "cannot read the size of the file";
+        case 3: return "the file is 16 MiB or larger";
+        case 4: return "not enough memory for the file";
+        case 5: return "cannot read the file";
+    }
+    return nullptr;
+}
+
+const char* sideFileImportReason(int base, int code) {
+    return code >= base && code <= base + 5 ? sideFileReadReason(code - base) : nullptr;
+}
+
+}  // namespace
+
 const char* cliReason(CliOperation operation, int code) {
+    const char* reason = nullptr;
     switch (operation) {
         case CliOperation::LoadGxt:
             switch (code) {
@@ -65,8 +89,36 @@ const char* cliReason(CliOperation operation, int code) {
                 case 8002: return "cannot write the file";
             }
             break;
+        case CliOperation::ImportIds:
+            reason = sideFileImportReason(4000, code);
+            break;
+        case CliOperation::ExportIds:
+            switch (code) {
+                case 5000: return "no file name given";
+                case 5001: return "no document, or not enough memory for the list of tables";
+                case 5002: return "not enough memory for the names";
+                case 5003: return "cannot create the file";
+                case 5004: return "cannot write the file";
+            }
+            break;
+        case CliOperation::LoadStringList:
+            if (code == 6006) return "not enough memory for the list's rows";
+            reason = sideFileImportReason(6000, code);
+            break;
+        case CliOperation::ExportText:
+            switch (code) {
+                case 7000: return "no file name given";
+                case 7001: return "no string list and no table chosen";
+                case 7002: return "not enough memory for the text";
+                case 7003: return "cannot create the file";
+                case 7004: return "cannot write the file";
+            }
+            break;
+        case CliOperation::ImportText:
+            reason = sideFileImportReason(8000, code);
+            break;
     }
-    return "unexpected failure";
+    return reason ? reason : "unexpected failure";
 }
 
 int cliFail(const char* path, CliOperation operation, int code) {
@@ -78,6 +130,14 @@ int cliApplyTables(const CliArgs& args) {
     for (const char* path : args.tbl) {
         int code = importTbl(path);
         if (code) return cliFail(path, CliOperation::ImportTbl, code);
+    }
+    return 0;
+}
+
+int cliImportIdLists(const CliArgs& args) {
+    for (const char* path : args.ids) {
+        int code = importIds(path);
+        if (code) return cliFail(path, CliOperation::ImportIds, code);
     }
     return 0;
 }
@@ -103,6 +163,19 @@ void dumpRow(FILE* out, const char* table, uint32_t row) {
 }  // namespace
 
 void cliDumpDocument(FILE* out) {
+    if (gStringList.on) {
+        // The rows come from any table: each shows its own table's name.
+        for (uint32_t r = 0; r < gStringList.count; ++r) {
+            const GxtEntry* e = gStringList.entries[r];
+            const char* table = "";
+            for (uint32_t i = 0; i < gDocument.tableCount; ++i) {
+                const GxtTable& t = gDocument.tables[i];
+                if (e >= t.entries && e < t.entries + t.entryCount) table = t.name;
+            }
+            dumpRow(out, table, r);
+        }
+        return;
+    }
     uint32_t tables = tableCount();
     for (uint32_t i = 0; i < tables; ++i) {
         char name[9] = {};

@@ -5,7 +5,17 @@
 #include <cstdio>
 #include <vector>
 
-enum class CliOperation { LoadGxt, SaveGxt, ImportTbl, ExportTbl };
+enum class CliOperation {
+    LoadGxt,
+    SaveGxt,
+    ImportTbl,
+    ExportTbl,
+    ImportIds,
+    ExportIds,
+    LoadStringList,
+    ExportText,
+    ImportText,
+};
 
 struct CliArgs {
     std::vector<const char*> positional;
@@ -25,7 +35,11 @@ const char* cliReason(CliOperation operation, int code);
 int cliFail(const char* path, CliOperation operation, int code);
 // Imports the --tbl table, if any; 0 or the exit code of the failure.
 int cliApplyTables(const CliArgs& args);
+// Imports every --ids list into the open document; 0 or the exit code of
+// the failure.
+int cliImportIdLists(const CliArgs& args);
 // Writes one byte of a dumped field, escaping control bytes, 0x7F and '\'.
 void cliPutEscaped(FILE* out, const char* text);
-// Prints every row of the open document (or of the given rows).
+// Prints every row of the open document: the string list's rows, in list
+// order, while one is shown, else the rows of every table.
 void cliDumpDocument(FILE* out);

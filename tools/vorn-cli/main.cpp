@@ -1,21 +1,31 @@
 // vorn-cli: the command-line companion of Vorn, over the same core.
 //   vorn-cli info FILE
-//   vorn-cli dump FILE [--tbl TABLE.tbl]
+//   vorn-cli dump FILE... [--tbl TABLE.tbl] [--ids NAMES.ids]... [--list NAMES.lst]
 //   vorn-cli resave IN OUT [--tbl TABLE.tbl]
+//   vorn-cli export-text GXT OUT.txt (--table NAME | --list NAMES.lst) [--ids NAMES.ids]... [--tbl TABLE.tbl]
+//   vorn-cli import-text GXT IN.txt OUT.gxt [--ids NAMES.ids]... [--tbl TABLE.tbl]
+//   vorn-cli export-ids GXT OUT.ids --ids NAMES.ids...
 #include <cstdio>
 #include <cstring>
 
 #include "cli_common.h"
 #include "decode/decode_table.h"
 #include "gxt/gxt.h"
+#include "sidefiles/id_list.h"
+#include "sidefiles/string_list.h"
+#include "sidefiles/text_io.h"
+#include "support/text.h"
 
 namespace {
 
 int usage() {
     fputs("usage:\n"
           "  vorn-cli info FILE\n"
-          "  vorn-cli dump FILE [--tbl TABLE.tbl]\n"
-          "  vorn-cli resave IN OUT [--tbl TABLE.tbl]\n",
+          "  vorn-cli dump FILE... [--tbl TABLE.tbl] [--ids NAMES.ids]... [--list NAMES.lst]\n"
+          "  vorn-cli resave IN OUT [--tbl TABLE.tbl]\n"
+          "  vorn-cli export-text GXT OUT.txt (--table NAME | --list NAMES.lst) [--ids NAMES.ids]... [--tbl TABLE.tbl]\n"
+          "  vorn-cli import-text GXT IN.txt OUT.gxt [--ids NAMES.ids]... [--tbl TABLE.tbl]\n"
+          "  vorn-cli export-ids GXT OUT.ids --ids NAMES.ids...\n",
           stderr);
     return 2;
 }
@@ -32,14 +42,32 @@ int commandInfo(CliArgs& args) {
     return 0;
 }
 
-int commandDump(CliArgs& args) {
-    if (args.positional.size() != 1 || !args.rest.empty()) return usage();
-    const char* path = args.positional[0];
-    if (int code = cliApplyTables(args)) return code;
+// Opens a GXT file and imports the --ids lists into it; 0 or the exit code
+// of the failure (the document is closed again then).
+int openWithNames(const char* path, const CliArgs& args) {
     int code = openDocument(path);
     if (code) return cliFail(path, CliOperation::LoadGxt, code);
-    cliDumpDocument(stdout);
-    closeDocument();
+    code = cliImportIdLists(args);
+    if (code) closeDocument();
+    return code;
+}
+
+int commandDump(CliArgs& args) {
+    if (args.positional.empty() || !args.rest.empty() || args.list.size() > 1) return usage();
+    if (int code = cliApplyTables(args)) return code;
+    for (const char* path : args.positional) {
+        if (int code = openWithNames(path, args)) return code;
+        if (!args.list.empty()) {
+            int code = loadStringList(args.list[0]);
+            if (code) {
+                closeDocument();
+                return cliFail(args.list[0], CliOperation::LoadStringList, code);
+            }
+        }
+        // A list that names no entry shows no rows.
+        if (args.list.empty() || gStringList.on) cliDumpDocument(stdout);
+        closeDocument();
+    }
     return 0;
 }
 
@@ -56,6 +84,75 @@ int commandResave(CliArgs& args) {
     return 0;
 }
 
+// The first table whose name is the given one, regardless of case.
+bool selectTableNamed(const char* name) {
+    uint32_t n = textLength(name) + 1;
+    if (n > 9) return false;
+    for (uint32_t i = 0; i < tableCount(); ++i) {
+        char table[9] = {};
+        tableName(i, table);
+        if (compareText(name, table, n, 0) == 0) return selectTable(i) == 1;
+    }
+    return false;
+}
+
+int commandExportText(CliArgs& args) {
+    if (args.positional.size() != 2 || !args.rest.empty() || args.table.size() + args.list.size() != 1)
+        return usage();
+    if (int code = cliApplyTables(args)) return code;
+    const char* gxt = args.positional[0];
+    const char* out = args.positional[1];
+    if (int code = openWithNames(gxt, args)) return code;
+    if (!args.table.empty() && !selectTableNamed(args.table[0])) {
+        closeDocument();
+        fprintf(stderr, "vorn-cli: %s: no table named %s\n", gxt, args.table[0]);
+        return 1;
+    }
+    if (!args.list.empty()) {
+        int code = loadStringList(args.list[0]);
+        if (code) {
+            closeDocument();
+            return cliFail(args.list[0], CliOperation::LoadStringList, code);
+        }
+    }
+    int code = exportText(out);
+    closeDocument();
+    if (code) return cliFail(out, CliOperation::ExportText, code);
+    return 0;
+}
+
+int commandImportText(CliArgs& args) {
+    if (args.positional.size() != 3 || !args.rest.empty() || !args.table.empty() || !args.list.empty())
+        return usage();
+    if (int code = cliApplyTables(args)) return code;
+    const char* gxt = args.positional[0];
+    const char* in = args.positional[1];
+    const char* out = args.positional[2];
+    if (int code = openWithNames(gxt, args)) return code;
+    int code = importText(in);
+    if (code) {
+        closeDocument();
+        return cliFail(in, CliOperation::ImportText, code);
+    }
+    code = saveDocument(out);
+    closeDocument();
+    if (code) return cliFail(out, CliOperation::SaveGxt, code);
+    return 0;
+}
+
+int commandExportIds(CliArgs& args) {
+    if (args.positional.size() != 2 || !args.rest.empty() || args.ids.empty() || !args.table.empty() ||
+        !args.list.empty() || !args.tbl.empty())
+        return usage();
+    const char* gxt = args.positional[0];
+    const char* out = args.positional[1];
+    if (int code = openWithNames(gxt, args)) return code;
+    int code = exportIds(out);
+    closeDocument();
+    if (code) return cliFail(out, CliOperation::ExportIds, code);
+    return 0;
+}
+
 struct Command {
     const char* name;
     int (*run)(CliArgs& args);
@@ -65,6 +162,9 @@ const Command kCommands[] = {
     {"info", commandInfo},
     {"dump", commandDump},
     {"resave", commandResave},
+    {"export-text", commandExportText},
+    {"import-text", commandImportText},
+    {"export-ids", commandExportIds},
 };
 
 }  // namespace

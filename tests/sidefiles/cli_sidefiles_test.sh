@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Black-box test of the vorn-cli side-file commands (dump --ids/--list,
+# export-text, import-text, export-ids) on the committed samples.
+#
+#   tests/sidefiles/cli_sidefiles_test.sh build/native/tools/vorn-cli/vorn-cli samples
+#   scripts/wine-run tests/sidefiles/cli_sidefiles_test.sh build/windows/tools/vorn-cli/vorn-cli.exe samples
+#
+# A Windows vorn-cli.exe runs under Wine and is given Z: paths.
+set -u
+# `... | expect` runs expect in this shell, so that its counts stay.
+shopt -s lastpipe
+
+if [ $# -ne 2 ]; then
+    echo "usage: cli_sidefiles_test.sh VORN-CLI SAMPLES-DIR" >&2
+    exit 2
+fi
+cli=$1
+samples=$(cd "$2" && pwd) || exit 2
+
+windows=
+case "$cli" in *.exe) windows=1 ;; esac
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/vorn-cli-sidefiles.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# A path as vorn-cli is given it.
+p() {
+    if [ -n "$windows" ]; then printf 'Z:%s' "$1"; else printf '%s' "$1"; fi
+}
+
+# Runs vorn-cli with the arguments; its output goes to $work/out and
+# $work/err, its exit code to $rc.
+run() {
+    if [ -n "$windows" ]; then
+        wine "$cli" "$@" >"$work/out" 2>"$work/err"
+    else
+        "$cli" "$@" >"$work/out" 2>"$work/err"
+    fi
+    rc=$?
+}
+
+failed=0
+checks=0
+fail() {
+    echo "FAIL $1"
+    failed=1
+}
+# expect NAME EXIT-CODE FILE, the expected content of FILE on stdin.
+expect() {
+    cat >"$work/expected"
+    checks=$((checks + 1))
+    if [ "$rc" -ne "$2" ]; then
+        fail "$1: exit code $rc, expected $2; stderr: $(cat "$work/err")"
+    elif ! cmp -s "$work/expected" "$3"; then
+        fail "$1: $3 holds (<) other than expected (>):"
+        diff "$3" "$work/expected" | cat -A | head -10
+    fi
+}
+# The lines given, each ended by CR LF, as the exports write them.
+crlf() {
+    printf '%s\r\n' "$@"
+}
+
+at=$samples/example-at.gxt
+named=$samples/example-1.gxt
+printf 'INTRO_1\r\nHAR_PASS RACE_GO\n\tNOSUCH' >"$work/names.ids"
+printf 'RACE_GO\nINTRO_1\nBLANK\nNOSUCH\nRACE_GO' >"$work/rows.lst"
+
+# ---- dump --------------------------------------------------------------------
+run dump "$(p "$at")" --ids "$(p "$work/names.ids")"
+sed -e 's/\tf4744c2c\t/\tINTRO_1\t/' -e 's/\t405c7b7b\t/\tHAR_PASS\t/' -e 's/\t7aed4159\t/\tRACE_GO\t/' \
+    "$samples/expected/example-at.dump" | expect "dump --ids" 0 "$work/out"
+
+run dump "$(p "$at")" --ids "$(p "$work/names.ids")" --list "$(p "$work/rows.lst")"
+expect "dump --list" 0 "$work/out" <<'END'
+RACE	RACE_GO	3... 2... 1... ~g~GO!
+MAIN	INTRO_1	Welcome to ~y~Vorn Bay~w~, stranger.
+MAIN	640f5ecc	
+RACE	RACE_GO	3... 2... 1... ~g~GO!
+END
+
+printf 'NOSUCH OTHER' >"$work/none.lst"
+run dump "$(p "$at")" --list "$(p "$work/none.lst")"
+expect "dump --list naming nothing" 0 "$work/out" </dev/null
+
+run dump "$(p "$at")" --ids "$(p "$work/absent.ids")"
+echo "vorn-cli: $(p "$work/absent.ids"): cannot open the file (4001)" | expect "dump --ids of a missing file" 1 "$work/err"
+
+# ---- export-text ---------------------------------------------------------------
+run export-text "$(p "$at")" "$(p "$work/harbour.txt")" --table harbour --ids "$(p "$work/names.ids")"
+crlf '0xed8ddb76=Pick up the ~y~crates~w~ at the north dock.' \
+    '0xdf343ec3=~r~The guards have spotted you!~n~~w~Lose them.' \
+    '0x10bea1d7=Load the crates onto the ~b~boat~w~.' \
+    'HAR_PASS=~g~MISSION PASSED!~n~~w~$~1~' \
+    '0xc2a1d006=~r~MISSION FAILED!' | expect "export-text --table" 0 "$work/harbour.txt"
+
+run export-text "$(p "$named")" "$(p "$work/list.txt")" --list "$(p "$work/rows.lst")"
+crlf 'RACE_GO=3... 2... 1... ~g~GO!' 'INTRO_1=Welcome to ~y~Vorn Bay~w~, stranger.' 'BLANK=' \
+    'RACE_GO=3... 2... 1... ~g~GO!' | expect "export-text --list" 0 "$work/list.txt"
+
+run export-text "$(p "$at")" "$(p "$work/x.txt")" --table NOSUCH
+echo "vorn-cli: $(p "$at"): no table named NOSUCH" | expect "export-text of a missing table" 1 "$work/err"
+
+run export-text "$(p "$at")" "$(p "$work")" --table MAIN
+echo "vorn-cli: $(p "$work"): cannot create the file (7003)" | expect "export-text onto a directory" 1 "$work/err"
+
+run export-text "$(p "$at")" "$(p "$work/x.txt")" --table MAIN --list "$(p "$work/rows.lst")"
+expect "export-text with --table and --list" 2 "$work/out" </dev/null
+
+# ---- import-text -----------------------------------------------------------------
+printf 'HAR_PASS=~g~DONE!\r\n0xc2a1d006=~r~FAILED AGAIN!\nNOSUCH=ignored\r\n' >"$work/edit.txt"
+run import-text "$(p "$at")" "$(p "$work/edit.txt")" "$(p "$work/edited.gxt")"
+expect "import-text" 0 "$work/out" </dev/null
+run dump "$(p "$work/edited.gxt")" --ids "$(p "$work/names.ids")"
+grep '^HARBOUR' "$work/out" >"$work/harbour.dump"
+expect "dump of the imported file" 0 "$work/harbour.dump" <<'END'
+HARBOUR	ed8ddb76	Pick up the ~y~crates~w~ at the north dock.
+HARBOUR	df343ec3	~r~The guards have spotted you!~n~~w~Lose them.
+HARBOUR	10bea1d7	Load the crates onto the ~b~boat~w~.
+HARBOUR	HAR_PASS	~g~DONE!
+HARBOUR	c2a1d006	~r~FAILED AGAIN!
+END
+
+run import-text "$(p "$at")" "$(p "$work/absent.txt")" "$(p "$work/never.gxt")"
+echo "vorn-cli: $(p "$work/absent.txt"): cannot open the file (8001)" | expect "import-text of a missing file" 1 "$work/err"
+checks=$((checks + 1))
+[ ! -e "$work/never.gxt" ] || fail "import-text that failed wrote its output"
+
+# ---- export-ids --------------------------------------------------------------------
+run export-ids "$(p "$at")" "$(p "$work/found.ids")" --ids "$(p "$work/names.ids")"
+crlf INTRO_1 HAR_PASS RACE_GO | expect "export-ids" 0 "$work/found.ids"
+
+run export-ids "$(p "$at")" "$(p "$work/found.ids")"
+expect "export-ids without --ids" 2 "$work/out" </dev/null
+
+[ $failed -eq 0 ] && echo "vorn-cli side files: $checks checks passed"
+exit $failed
