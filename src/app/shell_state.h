@@ -180,6 +180,8 @@ enum FileOperation : int {
     OP_IMPORT_TBL,
     OP_EXPORT_TBL,
 };
+// The reason given when a string list names no entry of the document.
+constexpr int kNoNamesFound = -1;
 // The message for a failed operation: the file and the reason in words,
 // in the user's language. Writes at most size bytes (terminated).
 void describeFailure(char* text, uint32_t size, FileOperation operation, const char* path, int code);

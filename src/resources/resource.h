@@ -75,6 +75,27 @@
 #define IDS_ASK_SAVE_IDS 33
 #define IDS_COLUMN_KEY 40
 #define IDS_COLUMN_STRING 41
+// What a failed file operation tells the user: a message naming the file
+// (%1 stands for its path), then the reason (%1 there stands for an error
+// code the program has no words for).
+#define IDS_FAIL_OPEN 48
+#define IDS_FAIL_SAVE 49
+#define IDS_FAIL_IMPORT 50
+#define IDS_FAIL_EXPORT 51
+#define IDS_REASON_NO_DOCUMENT 64
+#define IDS_REASON_CANNOT_OPEN 65
+#define IDS_REASON_NO_SIZE 66
+#define IDS_REASON_TOO_LARGE 67
+#define IDS_REASON_NO_MEMORY 68
+#define IDS_REASON_CANNOT_READ 69
+#define IDS_REASON_NOT_GXT 70
+#define IDS_REASON_BAD_TABLES 71
+#define IDS_REASON_CANNOT_CREATE 72
+#define IDS_REASON_CANNOT_WRITE 73
+#define IDS_REASON_NOT_TBL 74
+#define IDS_REASON_NO_ROWS 75
+#define IDS_REASON_NO_NAMES 76
+#define IDS_REASON_UNKNOWN 77
 
 // ---- Main window panes -----------------------------------------------------
 #define IDC_TABLE_LIST 3001
