@@ -10,15 +10,20 @@
 namespace {
 
 // Header notifications come in the list's character set; both forms carry
-// the same NMHEADER fields that are read here.
+// the same NMHEADER fields that are read here. Some list views pass on only
+// the end of a drag (sent before the header takes the new width, which the
+// notification carries), others the change itself.
 constexpr UINT kHeaderItemChangedA = HDN_ITEMCHANGEDA;  // -301
 constexpr UINT kHeaderItemChangedW = HDN_ITEMCHANGEDW;  // -321
+constexpr UINT kHeaderEndTrackA = HDN_ENDTRACKA;        // -307
+constexpr UINT kHeaderEndTrackW = HDN_ENDTRACKW;        // -327
 
-void keyColumnResized(const NMHEADERA* header) {
+void keyColumnResized(const NMHEADERA* header, bool widthInItem) {
     if (header->iItem != 0) return;
     RECT r;
     GetWindowRect(gShell.entryList, &r);
-    const int32_t keyWidth = (int32_t)SendMessageA(gShell.entryList, LVM_GETCOLUMNWIDTH, 0, 0);
+    int32_t keyWidth = (int32_t)SendMessageA(gShell.entryList, LVM_GETCOLUMNWIDTH, 0, 0);
+    if (widthInItem && header->pitem && (header->pitem->mask & HDI_WIDTH)) keyWidth = header->pitem->cxy;
     const int32_t textWidth = (r.right - r.left) - keyWidth - scrollAllowance();
     SendMessageA(gShell.entryList, LVM_SETCOLUMNWIDTH, 1, MAKELPARAM((WORD)textWidth, 0));
 }
@@ -78,7 +83,11 @@ LRESULT notifyEntryList(NMHDR* header) {
     switch (header->code) {
     case kHeaderItemChangedA:
     case kHeaderItemChangedW:
-        keyColumnResized(reinterpret_cast<NMHEADERA*>(header));
+        keyColumnResized(reinterpret_cast<NMHEADERA*>(header), false);
+        return 0;
+    case kHeaderEndTrackA:
+    case kHeaderEndTrackW:
+        keyColumnResized(reinterpret_cast<NMHEADERA*>(header), true);
         return 0;
     case LVN_KEYDOWN:
     case NM_CLICK:

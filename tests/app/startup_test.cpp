@@ -1,0 +1,228 @@
+// Start-up and exit: the command line, the settings file beside the
+// executable (first run, existing file, the exact file written at exit),
+// the window placement kept while maximised or minimised, and the exit codes.
+#include "app_test_support.h"
+
+#include <commctrl.h>
+
+#include "gxt/gxt.h"
+#include "preview/preview_pane_win32.h"
+#include "settings/config_store.h"
+
+namespace {
+
+const char kFirstRunFile[] =
+    "\r\n"
+    "[Window]\r\nMaximized=0\r\nPosX=0\r\nPosY=0\r\nWidth=750\r\nHeight=550\r\nColNameWidth=80\r\n\r\n"
+    "[Colors]\r\nMainText=ffffff\r\nMainHash=cccccc\r\nMainBack=888474\r\nViewBack=888474\r\n\r\n"
+    "[Fonts]\r\nMainFace=\"Verdana\"\r\nMainSize=10\r\nMainStyle=0\r\nMainCharset=0\r\n"
+    "ViewFace=\"Tahoma\"\r\nViewSize=14\r\nViewStyle=1000\r\nViewCharset=0\r\n\r\n";
+
+// A placement of its own, so that the tests see it was read.
+const char kPlacedFile[] =
+    "[Window]\r\nMaximized=0\r\nPosX=40\r\nPosY=30\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120\r\n";
+
+RECT windowRect() {
+    RECT r;
+    GetWindowRect(gShell.mainWindow, &r);
+    return r;
+}
+
+std::string windowSection(const std::string& file) {
+    size_t start = file.find("[Window]");
+    size_t end = file.find("\r\n\r\n", start);
+    return start == std::string::npos ? "" : file.substr(start, end - start);
+}
+
+using StartupTest = ShellTest;
+
+TEST(CommandLine, EverythingAfterTheProgramsNameIsSkipped) {
+    EXPECT_STREQ(commandLineTail("\"C:\\Program Files\\Vorn\\Vorn.exe\"  a.gxt"), "a.gxt");
+    EXPECT_STREQ(commandLineTail("Vorn.exe\t \x01 b.gxt c"), "b.gxt c");
+    EXPECT_STREQ(commandLineTail("\"C:\\unterminated quote"), "");
+    EXPECT_STREQ(commandLineTail("Vorn.exe"), "");
+    EXPECT_STREQ(commandLineTail("\"\"x"), "x");
+    EXPECT_STREQ(commandLineTail(nullptr), "");
+    // Characters above 127 belong to the name, not to the blanks after it.
+    EXPECT_STREQ(commandLineTail("V\xE9rn.exe  z"), "z");
+}
+
+TEST_F(StartupTest, FirstRunUsesTheDefaultsAndWritesTheWholeFileAtExit) {
+    RECT r = windowRect();
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right - r.left, 750);
+    EXPECT_EQ(r.bottom - r.top, 550);
+    EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETCOLUMNWIDTH, 0, 0), 80);
+    EXPECT_EQ(gSettings.mainText, RGB(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(gSettings.mainHash, RGB(0xCC, 0xCC, 0xCC));
+    EXPECT_EQ(gSettings.mainBack, RGB(0x88, 0x84, 0x74));
+    EXPECT_EQ(gSettings.viewBack, RGB(0x88, 0x84, 0x74));
+    EXPECT_EQ((COLORREF)SendMessageA(gShell.entryList, LVM_GETBKCOLOR, 0, 0), RGB(0x88, 0x84, 0x74));
+
+    LOGFONTA main = {}, preview = {}, placeholder = {};
+    GetObjectA(gDisplay.mainFont, sizeof main, &main);
+    GetObjectA(gDisplay.previewFont, sizeof preview, &preview);
+    GetObjectA(gDisplay.placeholderFont, sizeof placeholder, &placeholder);
+    EXPECT_STREQ(main.lfFaceName, "Verdana");
+    EXPECT_EQ(main.lfWeight, 400);
+    EXPECT_STREQ(preview.lfFaceName, "Tahoma");
+    EXPECT_EQ(preview.lfWeight, 700);
+    EXPECT_FALSE(preview.lfItalic);
+    EXPECT_TRUE(placeholder.lfItalic && placeholder.lfUnderline);
+    HDC dc = GetDC(gShell.mainWindow);
+    const int resolution = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(gShell.mainWindow, dc);
+    EXPECT_EQ(main.lfHeight, pointsToHeight(10, resolution));
+    EXPECT_EQ(preview.lfHeight, pointsToHeight(14, resolution));
+    // The colour chooser starts with the hash, text and background colours.
+    EXPECT_EQ(gDisplay.customColors[13], gSettings.mainHash);
+    EXPECT_EQ(gDisplay.customColors[14], gSettings.mainText);
+    EXPECT_EQ(gDisplay.customColors[15], gSettings.mainBack);
+    EXPECT_EQ(gDisplay.customColors[0], 0u);
+
+    // Nothing is open: the title is the program's name, the icon its own.
+    char title[64] = {};
+    GetWindowTextA(gShell.mainWindow, title, sizeof title);
+    EXPECT_STREQ(title, "Vorn");
+    EXPECT_EQ((HICON)SendMessageA(gShell.mainWindow, WM_GETICON, ICON_BIG, 0), gShell.noDocumentIcons[ICON_32]);
+
+    EXPECT_EQ(closeAndFinish(), 0);
+    EXPECT_EQ(readFile(configPathBesideExe()), kFirstRunFile);
+}
+
+TEST_F(StartupTest, AFileGivesItsPlacementColoursAndFonts) {
+    TearDown();
+    startWithConfig(
+        "[Window]\r\nMaximized=0\r\nPosX=40\r\nPosY=30\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120\r\n"
+        "[Colors]\r\nMainText=0000ff\r\n"
+        "[Fonts]\r\nMainStyle=1100\r\nViewStyle=1100\r\nViewSize=20\r\n");
+    RECT r = windowRect();
+    EXPECT_EQ(r.left, 40);
+    EXPECT_EQ(r.top, 30);
+    EXPECT_EQ(r.right - r.left, 640);
+    EXPECT_EQ(r.bottom - r.top, 480);
+    EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETCOLUMNWIDTH, 0, 0), 120);
+    // The file gives colours as red, green, blue: 0000ff is blue.
+    EXPECT_EQ(gSettings.mainText, RGB(0, 0, 0xFF));
+
+    LOGFONTA main = {}, preview = {};
+    GetObjectA(gDisplay.mainFont, sizeof main, &main);
+    GetObjectA(gDisplay.previewFont, sizeof preview, &preview);
+    EXPECT_EQ(main.lfWeight, 700);
+    EXPECT_TRUE(main.lfItalic);
+    EXPECT_EQ(preview.lfWeight, 700);
+    EXPECT_FALSE(preview.lfItalic);
+
+    EXPECT_EQ(closeAndFinish(), 0);
+    std::string file = readFile(configPathBesideExe());
+    EXPECT_NE(file.find("MainText=ff\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("MainStyle=1100\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("ViewStyle=1000\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("ViewSize=20\r\n"), std::string::npos) << file;
+    EXPECT_EQ(windowSection(file),
+              "[Window]\r\nMaximized=0\r\nPosX=40\r\nPosY=30\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120");
+}
+
+TEST_F(StartupTest, MovingAndResizingIsWhatTheFileKeeps) {
+    TearDown();
+    startWithConfig(kPlacedFile);
+    SetWindowPos(gShell.mainWindow, nullptr, 70, 60, 700, 500, SWP_NOZORDER);
+    SendMessageA(gShell.entryList, LVM_SETCOLUMNWIDTH, 0, 95);
+    EXPECT_EQ(closeAndFinish(), 0);
+    EXPECT_EQ(windowSection(readFile(configPathBesideExe())),
+              "[Window]\r\nMaximized=0\r\nPosX=70\r\nPosY=60\r\nWidth=700\r\nHeight=500\r\nColNameWidth=95");
+}
+
+TEST_F(StartupTest, MaximisedKeepsTheRestoredPlacement) {
+    TearDown();
+    startWithConfig(kPlacedFile);
+    ShowWindow(gShell.mainWindow, SW_MAXIMIZE);
+    pumpMessages();
+    ASSERT_TRUE(IsZoomed(gShell.mainWindow));
+    EXPECT_EQ(gSettings.maximized, 1);
+    EXPECT_EQ(closeAndFinish(), 0);
+    EXPECT_EQ(windowSection(readFile(configPathBesideExe())),
+              "[Window]\r\nMaximized=1\r\nPosX=40\r\nPosY=30\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120");
+
+    // The next start opens maximised, and restores to that rectangle.
+    startWithConfig(readFile(configPathBesideExe()).c_str(), SW_SHOWNORMAL);
+    EXPECT_TRUE(IsZoomed(gShell.mainWindow));
+    ShowWindow(gShell.mainWindow, SW_RESTORE);
+    pumpMessages();
+    RECT r = windowRect();
+    EXPECT_EQ(r.left, 40);
+    EXPECT_EQ(r.top, 30);
+    EXPECT_EQ(r.right - r.left, 640);
+    EXPECT_EQ(r.bottom - r.top, 480);
+    EXPECT_EQ(gSettings.maximized, 0);
+}
+
+TEST_F(StartupTest, AMaximiseShowCommandOpensMaximised) {
+    TearDown();
+    startWithConfig(kPlacedFile, SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(IsZoomed(gShell.mainWindow));
+}
+
+TEST_F(StartupTest, MinimisedKeepsThePlacementRecordedBefore) {
+    TearDown();
+    startWithConfig(kPlacedFile);
+    RECT panesBefore = childRect(gShell.entryList);
+    ShowWindow(gShell.mainWindow, SW_MINIMIZE);
+    pumpMessages();
+    ASSERT_TRUE(IsIconic(gShell.mainWindow));
+    RECT panesAfter = childRect(gShell.entryList);
+    EXPECT_TRUE(EqualRect(&panesBefore, &panesAfter)) << "a minimised window moves no pane";
+    EXPECT_EQ(gSettings.posX, 40);
+    EXPECT_EQ(gSettings.width, 640);
+    EXPECT_EQ(closeAndFinish(), 0);
+    EXPECT_EQ(windowSection(readFile(configPathBesideExe())),
+              "[Window]\r\nMaximized=0\r\nPosX=40\r\nPosY=30\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120");
+}
+
+TEST_F(StartupTest, ACancelledCloseWritesNothing) {
+    ASSERT_EQ(open(samplePath("example-0.gxt")), 1);
+    gShell.gxtModified = 1;
+    SetWindowPos(gShell.mainWindow, nullptr, 10, 10, 600, 400, SWP_NOZORDER);
+    driver.then(DialogDriver::press(IDCANCEL));
+    EXPECT_EQ(closeAndFinish(), -1);
+    EXPECT_NE(gShell.mainWindow, nullptr);
+    EXPECT_TRUE(gDocument.loaded);
+    // The Window keys are still the ones start-up read (its defaults).
+    ConfigValue width = configGet("Window", "Width", CFG_DECIMAL, configNumber(1));
+    EXPECT_EQ(width.number, 750u);
+}
+
+// The whole run as Vorn.exe makes it: start, loop, exit code, saved file.
+TEST(StartupRun, ARunEndsWithCodeZeroAndTheSettingsSaved) {
+    DeleteFileA(configPathBesideExe().c_str());
+    configDiscard();
+    // Closes the window once the loop runs.
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (gShell.mainWindow && IsWindowVisible(gShell.mainWindow))
+            PostMessageA(gShell.mainWindow, WM_CLOSE, 0, 0);
+    });
+    int code = vornStartup(GetModuleHandleA(nullptr), nullptr, "ignored.gxt", SW_SHOWNORMAL);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(gDocument.loaded, false) << "the command-line tail opens nothing";
+    EXPECT_EQ(readFile(configPathBesideExe()), kFirstRunFile);
+    deleteFonts();
+    configDiscard();
+    DeleteFileA(configPathBesideExe().c_str());
+}
+
+TEST(StartupRun, AMissingResourceStringEndsWithCodeSevenBeforeAnyWindow) {
+    // A module without Vorn's string table.
+    HMODULE other = GetModuleHandleA("ntdll.dll");
+    char probe[8];
+    ASSERT_EQ(LoadStringA(other, 1, probe, sizeof probe), 0);
+    DeleteFileA(configPathBesideExe().c_str());
+    configDiscard();
+    EXPECT_EQ(vornStartup(other, nullptr, "", SW_SHOWNORMAL), 7);
+    EXPECT_EQ(gShell.mainWindow, nullptr);
+    EXPECT_EQ(gConfig.heap, nullptr) << "the settings are not read";
+    EXPECT_FALSE(fileExists(configPathBesideExe()));
+}
+
+}  // namespace
