@@ -63,7 +63,7 @@ public:
     static Action choosePath(const std::string& path);
     // The colour chooser: enters red, green and blue, then presses OK.
     static Action chooseRgb(int red, int green, int blue);
-    // The font chooser: types a point size, then presses OK.
+    // The font chooser: picks a point size from its list, then presses OK.
     static Action chooseFontSize(int points);
 
 private:

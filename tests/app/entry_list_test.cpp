@@ -1,0 +1,229 @@
+// The entry list: the texts and colours the list asks the program for, the
+// keys and clicks that update the preview or send commands, the table
+// list's selection and the string-list view.
+#include "app_test_support.h"
+
+#include <commctrl.h>
+
+#include <map>
+#include <utility>
+
+#include "gxt/gxt.h"
+#include "preview/preview_state.h"
+#include "resources/resource.h"
+
+namespace {
+
+// Stands between the main window and its procedure to see what the entry
+// list asks and what the program answers.
+struct Spy {
+    static inline WNDPROC original = nullptr;
+    // (row, column) -> text colour answered at the sub-item stage.
+    static inline std::map<std::pair<int, int>, COLORREF> subItemColours;
+    static inline std::vector<UINT> commands;
+
+    // Commands are recorded, and those that open dialogs kept from them.
+    static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_COMMAND) {
+            commands.push_back(LOWORD(wParam));
+            if (LOWORD(wParam) == IDM_GUESS_ID || LOWORD(wParam) == IDM_MODIFY_STRING) return 0;
+        }
+        LRESULT result = CallWindowProcA(original, window, message, wParam, lParam);
+        if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == (UINT)NM_CUSTOMDRAW) {
+            auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
+            if (draw->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
+                EXPECT_EQ(result, CDRF_DODEFAULT);
+                EXPECT_EQ(draw->clrTextBk, gSettings.mainBack);
+                subItemColours[{(int)draw->nmcd.dwItemSpec, draw->iSubItem}] = draw->clrText;
+            } else if (draw->nmcd.dwDrawStage == CDDS_PREPAINT || draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+                EXPECT_NE(result & (CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYSUBITEMDRAW), 0);
+            }
+        }
+        return result;
+    }
+    Spy() {
+        subItemColours.clear();
+        commands.clear();
+        original = (WNDPROC)SetWindowLongPtrA(gShell.mainWindow, GWLP_WNDPROC, (LONG_PTR)proc);
+    }
+    ~Spy() { SetWindowLongPtrA(gShell.mainWindow, GWLP_WNDPROC, (LONG_PTR)original); }
+};
+
+void selectRow(int row) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(gShell.entryList, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    SendMessageA(gShell.entryList, LVM_SETSELECTIONMARK, 0, row);
+}
+
+void repaintEntryList() {
+    InvalidateRect(gShell.entryList, nullptr, TRUE);
+    UpdateWindow(gShell.entryList);
+}
+
+int itemCount() { return (int)SendMessageA(gShell.entryList, LVM_GETITEMCOUNT, 0, 0); }
+
+using EntryListTest = ShellTest;
+
+TEST_F(EntryListTest, RowsShowKeysAndTextsOfTheSelectedTable) {
+    ASSERT_EQ(open(samplePath("example-1.gxt")), 1);
+    EXPECT_EQ(itemCount(), 0) << "no table is chosen yet";
+    EXPECT_EQ(SendMessageA(gShell.tableList, LB_GETCOUNT, 0, 0), (LRESULT)tableCount());
+    char first[16] = {};
+    SendMessageA(gShell.tableList, LB_GETTEXT, 0, (LPARAM)first);
+    EXPECT_STREQ(first, "MAIN");
+
+    pickTable(0);
+    EXPECT_EQ(gShell.selectedTableRow, 0);
+    ASSERT_EQ(itemCount(), 10);
+    EXPECT_EQ(cellText(0, 0), "INTRO_1");
+    EXPECT_EQ(cellText(0, 1), "Welcome to ~y~Vorn Bay~w~, stranger.");
+    EXPECT_EQ(cellText(8, 0), "BLANK");
+    EXPECT_EQ(cellText(8, 1), "");
+    EXPECT_EQ(cellText(9, 1), "The lighthouse keeper waits by the ~p~old pier~w~.");
+
+    pickTable(1);
+    EXPECT_EQ(itemCount(), 5);
+    EXPECT_EQ(cellText(4, 0), "HAR_FAIL");
+    EXPECT_EQ(cellText(4, 1), "~r~MISSION FAILED!");
+}
+
+TEST_F(EntryListTest, UnnamedHashesShowInTheHashColourUntilNamed) {
+    // Colours of their own, so that every answer can be told apart.
+    gSettings.mainText = RGB(1, 2, 3);
+    gSettings.mainHash = RGB(4, 5, 6);
+    ASSERT_EQ(open(samplePath("example-at.gxt")), 1);
+    pickTable(0);
+    ASSERT_EQ(itemCount(), 10);
+    EXPECT_EQ(cellText(0, 0), "f4744c2c");
+    EXPECT_EQ(cellText(2, 0), "025a78c1") << "eight digits, leading zeros kept";
+
+    const std::string ids = dir.file("names.ids");
+    ASSERT_TRUE(writeFile(ids, "INTRO_1\r\nHELP_FIR\r\n"));
+    ASSERT_EQ(importIdList(ids.c_str()), 1);
+    EXPECT_EQ(cellText(0, 0), "INTRO_1");
+    EXPECT_EQ(cellText(2, 0), "HELP_FIR");
+
+    Spy spy;
+    repaintEntryList();
+    ASSERT_FALSE(Spy::subItemColours.empty()) << "the list asked for no colours";
+    EXPECT_EQ((Spy::subItemColours[{0, 0}]), RGB(1, 2, 3));
+    EXPECT_EQ((Spy::subItemColours[{1, 0}]), RGB(4, 5, 6));
+    EXPECT_EQ((Spy::subItemColours[{2, 0}]), RGB(1, 2, 3));
+    EXPECT_EQ((Spy::subItemColours[{1, 1}]), RGB(1, 2, 3)) << "texts are always in the text colour";
+}
+
+TEST_F(EntryListTest, KeysThatMoveTheSelectionUpdateThePreview) {
+    ASSERT_EQ(open(samplePath("example-0.gxt")), 1);
+    pickTable(0);
+    SetFocus(gShell.entryList);
+    EXPECT_EQ(gShell.lastFocusedList, gShell.entryList);
+    selectRow(0);
+    SendMessageA(gShell.entryList, WM_KEYDOWN, VK_DOWN, 0);
+    pumpMessages();
+    EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETSELECTIONMARK, 0, 0), 1);
+    EXPECT_EQ(gPreview.text, rowText(1));
+
+    SendMessageA(gShell.entryList, WM_KEYDOWN, VK_END, 0);
+    pumpMessages();
+    EXPECT_EQ(gPreview.text, rowText(9));
+    SendMessageA(gShell.entryList, WM_KEYDOWN, VK_HOME, 0);
+    pumpMessages();
+    EXPECT_EQ(gPreview.text, rowText(0));
+
+    // Choosing another table leaves the preview as it was.
+    const char* shown = gPreview.text;
+    pickTable(1);
+    pumpMessages();
+    EXPECT_EQ(gPreview.text, shown);
+    // Closing the document shows the banner again.
+    command(IDM_CLOSE_GXT);
+    EXPECT_EQ(gPreview.text, nullptr);
+}
+
+TEST_F(EntryListTest, RightAndDoubleClicksSendTheirCommandsOnlyForAMarkedRow) {
+    ASSERT_EQ(open(samplePath("example-at.gxt")), 1);
+    pickTable(0);
+    Spy spy;
+    NMITEMACTIVATE click = {};
+    click.hdr.hwndFrom = gShell.entryList;
+    click.hdr.idFrom = IDC_ENTRY_LIST;
+    click.iItem = -1;
+    for (UINT code : {(UINT)NM_RCLICK, (UINT)NM_DBLCLK}) {
+        click.hdr.code = code;
+        SendMessageA(gShell.mainWindow, WM_NOTIFY, IDC_ENTRY_LIST, (LPARAM)&click);
+    }
+    EXPECT_TRUE(Spy::commands.empty());
+    selectRow(3);
+    for (UINT code : {(UINT)NM_RCLICK, (UINT)NM_DBLCLK}) {
+        click.hdr.code = code;
+        SendMessageA(gShell.mainWindow, WM_NOTIFY, IDC_ENTRY_LIST, (LPARAM)&click);
+    }
+    EXPECT_EQ(Spy::commands, (std::vector<UINT>{IDM_GUESS_ID, IDM_MODIFY_STRING}));
+}
+
+TEST_F(EntryListTest, AStringListTakesTheWholeWidthUntilItIsClosed) {
+    ASSERT_EQ(open(samplePath("example-1.gxt")), 1);
+    pickTable(1);
+    const std::string list = dir.file("chosen.lst");
+    ASSERT_TRUE(writeFile(list, "RACE_GO pause\r\nnobody\r\nHAR_01\r\nRACE_GO"));
+    driver.then(DialogDriver::choosePath(list));
+    command(IDM_OPEN_STRING_LIST);
+    EXPECT_EQ(gShell.stringListView, 1u);
+    EXPECT_FALSE(IsWindowVisible(gShell.tableList));
+    RECT client, entries = childRect(gShell.entryList);
+    GetClientRect(gShell.mainWindow, &client);
+    EXPECT_EQ(entries.left, 0);
+    EXPECT_EQ(entries.right, client.right);
+    ASSERT_EQ(itemCount(), 4);
+    EXPECT_EQ(cellText(0, 0), "RACE_GO");
+    EXPECT_EQ(cellText(1, 0), "PAUSE");
+    EXPECT_EQ(cellText(1, 1), "Paused");
+    EXPECT_EQ(cellText(3, 0), "RACE_GO");
+
+    command(IDM_CLOSE_STRING_LIST);
+    EXPECT_EQ(gShell.stringListView, 0u);
+    EXPECT_TRUE(IsWindowVisible(gShell.tableList));
+    EXPECT_EQ(SendMessageA(gShell.tableList, LB_GETCURSEL, 0, 0), 1) << "the table list keeps its selection";
+    EXPECT_EQ(itemCount(), 5);
+    EXPECT_GT(childRect(gShell.entryList).left, 0);
+}
+
+TEST_F(EntryListTest, AStringListWithoutKnownNamesKeepsTheTableView) {
+    ASSERT_EQ(open(samplePath("example-0.gxt")), 1);
+    pickTable(0);
+    const std::string list = dir.file("strangers.lst");
+    ASSERT_TRUE(writeFile(list, "NOBODY\r\nNOONE\r\n"));
+    driver.then(DialogDriver::press(IDOK));
+    EXPECT_EQ(openStringList(list.c_str()), 0);
+    ASSERT_EQ(driver.seen().size(), 1u);
+    EXPECT_NE(driver.seen()[0].text.find(list), std::string::npos);
+    EXPECT_EQ(gShell.stringListView, 0u);
+    EXPECT_TRUE(IsWindowVisible(gShell.tableList));
+    EXPECT_EQ(itemCount(), 10);
+
+    // A list that could not be read leaves the table view too, also when a
+    // list was shown before.
+    const std::string good = dir.file("good.lst");
+    ASSERT_TRUE(writeFile(good, "INTRO_2"));
+    ASSERT_EQ(openStringList(good.c_str()), 1);
+    driver.then(DialogDriver::press(IDOK));
+    EXPECT_EQ(openStringList(dir.file("missing.lst").c_str()), 0);
+    EXPECT_EQ(gShell.stringListView, 0u);
+    EXPECT_TRUE(IsWindowVisible(gShell.tableList));
+    EXPECT_EQ(itemCount(), 10);
+}
+
+TEST_F(EntryListTest, ExportedTextIsWhatTheListShows) {
+    ASSERT_EQ(open(samplePath("example-1.gxt")), 1);
+    pickTable(2);
+    const std::string out = dir.file("race.txt");
+    driver.then(DialogDriver::choosePath(out));
+    command(IDM_EXPORT_TEXT);
+    std::string expected;
+    for (int row = 0; row < itemCount(); ++row) expected += cellText(row, 0) + "=" + cellText(row, 1) + "\r\n";
+    EXPECT_EQ(readFile(out), expected);
+}
+
+}  // namespace

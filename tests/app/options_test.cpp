@@ -1,0 +1,125 @@
+// The Options menu through the real colour and font choosers, and the
+// user interface in the language of the session.
+#include "app_test_support.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+
+#include "preview/preview_pane_win32.h"
+#include "resources/resource.h"
+
+namespace {
+
+using OptionsTest = ShellTest;
+
+TEST_F(OptionsTest, AChosenTextColourIsKeptAndRemembersTheOldOne) {
+    const COLORREF before = gSettings.mainText;
+    driver.then(DialogDriver::chooseRgb(10, 20, 30));
+    command(IDM_TEXT_COLOR);
+    EXPECT_EQ(gSettings.mainText, RGB(10, 20, 30));
+    EXPECT_EQ(gDisplay.customColors[0], before) << "the colour current when the chooser opened";
+    EXPECT_EQ(gDisplay.customColors[14], before);
+
+    // Cancelled: the colour and the custom colours stay.
+    driver.then(DialogDriver::press(IDCANCEL));
+    command(IDM_HASH_COLOR);
+    EXPECT_EQ(gSettings.mainHash, RGB(0xCC, 0xCC, 0xCC));
+    EXPECT_EQ(gDisplay.customColors[0], before);
+
+    EXPECT_EQ(closeAndFinish(), 0);
+    std::string file = readFile(configPathBesideExe());
+    EXPECT_NE(file.find("MainText=a141e\r\n"), std::string::npos) << file;
+}
+
+TEST_F(OptionsTest, BackgroundColoursReachTheListsAndThePreview) {
+    HBRUSH oldBrush = gShell.listBrush;
+    driver.then(DialogDriver::chooseRgb(0, 64, 128));
+    command(IDM_BACK_COLOR);
+    pumpMessages();
+    EXPECT_EQ(gSettings.mainBack, RGB(0, 64, 128));
+    EXPECT_NE(gShell.listBrush, oldBrush);
+    EXPECT_EQ((COLORREF)SendMessageA(gShell.entryList, LVM_GETBKCOLOR, 0, 0), RGB(0, 64, 128));
+    LOGBRUSH brush = {};
+    GetObjectA(gShell.listBrush, sizeof brush, &brush);
+    EXPECT_EQ(brush.lbColor, RGB(0, 64, 128));
+
+    driver.then(DialogDriver::chooseRgb(200, 100, 50));
+    command(IDM_PREVIEW_BACK_COLOR);
+    pumpMessages();
+    EXPECT_EQ(gSettings.viewBack, RGB(200, 100, 50));
+    GetObjectA((HBRUSH)GetClassLongPtrA(gShell.previewPane, GCLP_HBRBACKGROUND), sizeof brush, &brush);
+    EXPECT_EQ(brush.lbColor, RGB(200, 100, 50));
+}
+
+TEST_F(OptionsTest, AChosenMainFontIsUsedMeasuredAndSaved) {
+    HFONT before = gDisplay.mainFont;
+    driver.then(DialogDriver::chooseFontSize(16));
+    command(IDM_MAIN_FONT);
+    EXPECT_EQ(gSettings.mainFont.size, 16);
+    EXPECT_NE(gDisplay.mainFont, before);
+    EXPECT_EQ((HFONT)SendMessageA(gShell.entryList, WM_GETFONT, 0, 0), gDisplay.mainFont);
+    EXPECT_EQ((HFONT)SendMessageA(gShell.tableList, WM_GETFONT, 0, 0), gDisplay.mainFont);
+    // Wider letters, a wider table list.
+    RECT tables = childRect(gShell.tableList);
+    const int s = GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE);
+    EXPECT_EQ(tables.right - tables.left, (int)(15 * gDisplay.avgCharWidth / 2) + s + 4);
+
+    driver.then(DialogDriver::press(IDCANCEL));
+    HFONT chosen = gDisplay.mainFont;
+    command(IDM_MAIN_FONT);
+    EXPECT_EQ(gDisplay.mainFont, chosen);
+    EXPECT_EQ(gSettings.mainFont.size, 16);
+
+    EXPECT_EQ(closeAndFinish(), 0);
+    EXPECT_NE(readFile(configPathBesideExe()).find("MainSize=16\r\n"), std::string::npos);
+}
+
+TEST_F(OptionsTest, AChosenPreviewFontResizesThePreviewAndIsNeverItalic) {
+    gSettings.viewFont.style |= kStyleItalic;
+    const int32_t heightBefore = gDisplay.previewHeight;
+    driver.then(DialogDriver::chooseFontSize(28));
+    command(IDM_PREVIEW_FONT);
+    EXPECT_EQ(gSettings.viewFont.size, 28);
+    EXPECT_EQ(gSettings.viewFont.style & kStyleItalic, 0u);
+    EXPECT_GT(gDisplay.previewHeight, heightBefore);
+    EXPECT_EQ(gPreviewPane.previewFont, gDisplay.previewFont);
+    EXPECT_EQ(gPreviewPane.placeholderFont, gDisplay.placeholderFont);
+    LOGFONTA preview = {}, placeholder = {};
+    GetObjectA(gDisplay.previewFont, sizeof preview, &preview);
+    GetObjectA(gDisplay.placeholderFont, sizeof placeholder, &placeholder);
+    EXPECT_FALSE(preview.lfItalic);
+    EXPECT_TRUE(placeholder.lfItalic && placeholder.lfUnderline);
+    RECT pane = childRect(gShell.previewPane);
+    EXPECT_EQ(pane.bottom, gDisplay.previewHeight * 38 / 10 + gDisplay.previewLeading);
+}
+
+// The session's language picks the menu, the questions and the messages.
+TEST_F(OptionsTest, TheMenuSpeaksTheLanguageOfTheSession) {
+    const char* locale = std::getenv("VORN_TEST_LOCALE");
+    const bool russian = locale && std::string(locale) == "ru";
+    char text[64] = {};
+    GetMenuStringA(gShell.menu, 0, text, sizeof text, MF_BYPOSITION);
+    // In the Russian session the ANSI code page is 1251.
+    EXPECT_STREQ(text, russian ? "&\xD4\xE0\xE9\xEB" : "&File");
+    GetMenuStringA(gShell.menu, IDM_OPEN_GXT, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, russian ? "\xCE\xF2\xEA\xF0\xFB\xF2\xFC &GXT...\tCtrl+O" : "Open &GXT...\tCtrl+O");
+    HWND header = (HWND)SendMessageA(gShell.entryList, LVM_GETHEADER, 0, 0);
+    HDITEMA item = {};
+    item.mask = HDI_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(header, HDM_GETITEMA, 1, (LPARAM)&item);
+    EXPECT_STREQ(text, russian ? "\xD1\xF2\xF0\xEE\xEA\xE0" : "String");
+
+    ASSERT_EQ(open(samplePath("example-at.gxt")), 1);
+    gShell.gxtModified = 1;
+    driver.then(DialogDriver::press(IDCANCEL));
+    command(IDM_CLOSE_GXT);
+    ASSERT_EQ(driver.seen().size(), 1u);
+    EXPECT_EQ(driver.seen()[0].text, russian ? "\xD1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC \xE8\xE7\xEC\xE5\xED\xE5\xED\xE8\xFF"
+                                               " \xE2 Gxt \xF4\xE0\xE9\xEB\xE5?"
+                                             : "Save changes to Gxt file?");
+}
+
+}  // namespace
