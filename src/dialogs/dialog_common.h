@@ -1,0 +1,24 @@
+// What the program's modal dialogs share: how they are opened and how they
+// close.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Dialog results.
+constexpr INT_PTR kDialogOk = 1;
+constexpr INT_PTR kDialogClosed = 2;
+
+// Runs a dialog template modally, owned by the main window, with parameter
+// 0; returns the dialog's result (or -1 when it could not be created).
+INT_PTR runModalDialog(int templateId, DLGPROC procedure);
+
+// Cancel (id 2, Escape) sends WM_CLOSE; WM_CLOSE ends the dialog with 2.
+// True when the message was one of these two and has been handled.
+bool handleDialogClose(HWND dialog, UINT message, WPARAM wParam);
+
+// A buffer for a dialog's text from the process heap, of size bytes (zero
+// filled when asked); null when there is no memory.
+char* allocDialogText(uint32_t size, bool zeroFilled);
+void freeDialogText(char* text);
