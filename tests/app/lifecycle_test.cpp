@@ -171,6 +171,28 @@ TEST_F(LifecycleTest, AFailedOpenSaysWhyAndLeavesTheWindowEmpty) {
     EXPECT_EQ((HICON)SendMessageA(gShell.mainWindow, WM_GETICON, ICON_BIG, 0), gShell.noDocumentIcons[ICON_32]);
 }
 
+TEST_F(LifecycleTest, AFileTheIndexingWorkerCannotFinishIsReportedOnceATableIsChosen) {
+    const std::string path = samplePath("example-1.gxt");
+    command(IDM_CLOSE_GXT);
+    faultReset();
+    ASSERT_EQ(loadDocument(path.c_str()), 0);
+    const uint32_t loading = faultCalls(FAULT_ALLOC);
+    closeDocument();
+    // The first allocation after the file is read is the worker's.
+    faultReset();
+    faultArm(FAULT_ALLOC, loading + 1);
+    ASSERT_EQ(open(path), 1);
+    EXPECT_EQ(title(), "example-1.gxt - Vorn");
+    driver.then(DialogDriver::press(IDOK));
+    pickTable(0);
+    expectLastMessage(failureText(OP_OPEN_GXT, path, 2208));
+    EXPECT_FALSE(gDocument.loaded);
+    EXPECT_EQ(title(), "Vorn");
+    EXPECT_EQ(SendMessageA(gShell.tableList, LB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETITEMCOUNT, 0, 0), 0);
+    EXPECT_TRUE(GetMenuState(gShell.menu, IDM_CLOSE_GXT, MF_BYCOMMAND) & MF_GRAYED);
+}
+
 TEST_F(LifecycleTest, AFailedSaveKeepsTheEditsMarkedAndTheTitle) {
     gShell.gxtModified = 1;
     const std::string target = dir.file("never.gxt");
