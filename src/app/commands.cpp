@@ -62,6 +62,48 @@ bool documentReady() {
     return checkDocumentIndexed() != 0;
 }
 
+// What a file command asks for and what it reports. The filter name and
+// extension are the resource strings of its kind of file.
+struct FileKind {
+    FileOperation operation;
+    char (ResourceStrings::*filterName)[60];
+    char (ResourceStrings::*extension)[5];
+    int save;
+};
+
+constexpr FileKind kSaveGxt = {OP_SAVE_GXT, &ResourceStrings::filterGxt, &ResourceStrings::extGxt, 1};
+constexpr FileKind kExportIds = {OP_EXPORT_IDS, &ResourceStrings::filterIds, &ResourceStrings::extIds, 1};
+constexpr FileKind kImportIds = {OP_IMPORT_IDS, &ResourceStrings::filterIds, &ResourceStrings::extIds, 0};
+constexpr FileKind kOpenStringList = {OP_OPEN_STRING_LIST, &ResourceStrings::filterLst, &ResourceStrings::extLst, 0};
+constexpr FileKind kImportTbl = {OP_IMPORT_TBL, &ResourceStrings::filterTbl, &ResourceStrings::extTbl, 0};
+constexpr FileKind kExportTbl = {OP_EXPORT_TBL, &ResourceStrings::filterTbl, &ResourceStrings::extTbl, 1};
+constexpr FileKind kImportText = {OP_IMPORT_TEXT, &ResourceStrings::filterTxt, &ResourceStrings::extTxt, 0};
+constexpr FileKind kExportText = {OP_EXPORT_TEXT, &ResourceStrings::filterTxt, &ResourceStrings::extTxt, 1};
+
+// The path given, or one asked for with the file dialog; then, once the
+// indexing worker has finished, the step on that path. A failed step is
+// reported. 1 when the step succeeded (the path used is copied to *used).
+int runFileStep(const char* given, const FileKind& kind, int (*step)(const char* path), PathCopy* used = nullptr) {
+    const char* asked = pathFor(given, gShell.strings.*kind.filterName, gShell.strings.*kind.extension, kind.save);
+    if (!asked) return 0;
+    const PathCopy path = copyPath(asked);
+    if (!documentReady()) return 0;
+    const int code = step(path.text);
+    if (code != 0) {
+        reportFailure(kind.operation, path.text, code);
+        return 0;
+    }
+    if (used) *used = path;
+    return 1;
+}
+
+// A string list that names no entry leaves the view off: that is a failure
+// here, since the list would show nothing of what it names.
+int loadStringListRows(const char* path) {
+    const int code = loadStringList(path);
+    return code == 0 && !gStringList.on ? kNoNamesFound : code;
+}
+
 void refreshEntriesAndPreview() {
     invalidateEntryList(FALSE);
     // Imports may replace texts that the preview still shows.
@@ -165,16 +207,9 @@ int checkDocumentIndexed() {
 }
 
 int saveGxtAs(const char* given) {
-    const char* asked = pathFor(given, gShell.strings.filterGxt, gShell.strings.extGxt, 1);
-    if (!asked) return 0;
-    const PathCopy path = copyPath(asked);
-    if (!documentReady()) return 0;
-    const int code = saveDocument(path.text);
-    if (code != 0) {
-        // The edits stay marked as unsaved and the title keeps its name.
-        reportFailure(OP_SAVE_GXT, path.text, code);
-        return 0;
-    }
+    PathCopy path;
+    // On failure the edits stay marked as unsaved and the title keeps its name.
+    if (!runFileStep(given, kSaveGxt, saveDocument, &path)) return 0;
     gShell.gxtModified = 0;
     copyText(gShell.documentPath, path.text);
     setTitle(namePart(path.text));
@@ -182,15 +217,7 @@ int saveGxtAs(const char* given) {
 }
 
 int exportIdList(const char* given) {
-    const char* asked = pathFor(given, gShell.strings.filterIds, gShell.strings.extIds, 1);
-    if (!asked) return 0;
-    const PathCopy path = copyPath(asked);
-    if (!documentReady()) return 0;
-    const int code = exportIds(path.text);
-    if (code != 0) {
-        reportFailure(OP_EXPORT_IDS, path.text, code);
-        return 0;
-    }
+    if (!runFileStep(given, kExportIds, exportIds)) return 0;
     gShell.idListModified = 0;
     return 1;
 }
@@ -217,16 +244,9 @@ int closeDocumentWithQuestions() {
 }
 
 int openStringList(const char* given) {
-    const char* asked = pathFor(given, gShell.strings.filterLst, gShell.strings.extLst, 0);
-    if (!asked) return 0;
-    const PathCopy path = copyPath(asked);
-    if (!documentReady()) return 0;
-    // Loading closes any list shown; the preview may show one of its rows,
-    // which stays valid (rows point into the document).
-    const int code = loadStringList(path.text);
-    if (code != 0 || !gStringList.on) {
+    // Loading closes any list shown, so a failure leaves the table view.
+    if (!runFileStep(given, kOpenStringList, loadStringListRows)) {
         if (gShell.stringListView) closeStringListView();
-        reportFailure(OP_OPEN_STRING_LIST, path.text, code != 0 ? code : kNoNamesFound);
         return 0;
     }
     ShowWindow(gShell.tableList, SW_HIDE);
@@ -245,72 +265,27 @@ void closeStringListView() {
 }
 
 int importDecodeTable(const char* given) {
-    const char* asked = pathFor(given, gShell.strings.filterTbl, gShell.strings.extTbl, 0);
-    if (!asked) return 0;
-    const PathCopy path = copyPath(asked);
-    waitIndexWorker();
-    const int code = importTbl(path.text);
-    if (code != 0) {
-        reportFailure(OP_IMPORT_TBL, path.text, code);
-        return 0;
-    }
+    if (!runFileStep(given, kImportTbl, importTbl)) return 0;
     redecodeDocument();
     refreshEntriesAndPreview();
     return 1;
 }
 
-int exportDecodeTable(const char* given) {
-    const char* asked = pathFor(given, gShell.strings.filterTbl, gShell.strings.extTbl, 1);
-    if (!asked) return 0;
-    const PathCopy path = copyPath(asked);
-    const int code = exportTbl(path.text);
-    if (code != 0) {
-        reportFailure(OP_EXPORT_TBL, path.text, code);
-        return 0;
-    }
-    return 1;
-}
+int exportDecodeTable(const char* given) { return runFileStep(given, kExportTbl, exportTbl); }
 
 int importIdList(const char* given) {
-    const char* asked = pathFor(given, gShell.strings.filterIds, gShell.strings.extIds, 0);
-    if (!asked) return 0;
-    const PathCopy path = copyPath(asked);
-    if (!documentReady()) return 0;
-    const int code = importIds(path.text);
-    if (code != 0) {
-        reportFailure(OP_IMPORT_IDS, path.text, code);
-        return 0;
-    }
+    if (!runFileStep(given, kImportIds, importIds)) return 0;
     invalidateEntryList(FALSE);
     return 1;
 }
 
 int importTextFile(const char* given) {
-    const char* asked = pathFor(given, gShell.strings.filterTxt, gShell.strings.extTxt, 0);
-    if (!asked) return 0;
-    const PathCopy path = copyPath(asked);
-    if (!documentReady()) return 0;
-    const int code = importText(path.text);
-    if (code != 0) {
-        reportFailure(OP_IMPORT_TEXT, path.text, code);
-        return 0;
-    }
+    if (!runFileStep(given, kImportText, importText)) return 0;
     refreshEntriesAndPreview();
     return 1;
 }
 
-int exportTextFile(const char* given) {
-    const char* asked = pathFor(given, gShell.strings.filterTxt, gShell.strings.extTxt, 1);
-    if (!asked) return 0;
-    const PathCopy path = copyPath(asked);
-    if (!documentReady()) return 0;
-    const int code = exportText(path.text);
-    if (code != 0) {
-        reportFailure(OP_EXPORT_TEXT, path.text, code);
-        return 0;
-    }
-    return 1;
-}
+int exportTextFile(const char* given) { return runFileStep(given, kExportText, exportText); }
 
 void dispatchCommand(WPARAM wParam) {
     const UINT id = LOWORD(wParam);

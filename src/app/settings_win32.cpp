@@ -37,6 +37,25 @@ void installPreviewFonts() {
     setPreviewFonts(gDisplay.previewFont, gDisplay.placeholderFont, gDisplay.previewHeight);
 }
 
+// Opens the font chooser on a setting and makes the font chosen, never
+// underlined or struck out, and italic only where allowed. Null when the
+// user cancelled or the font cannot be made; *font holds the choice.
+HFONT chooseNewFont(const FontSetting& setting, int32_t resolution, bool italicAllowed, LOGFONTA* font) {
+    buildLogFont(font, resolution, &setting);
+    if (!chooseFont(font)) return nullptr;
+    if (!italicAllowed) font->lfItalic = 0;
+    font->lfUnderline = 0;
+    font->lfStrikeOut = 0;
+    return CreateFontIndirectA(font);
+}
+
+// Installs a font in its slot; returns the one it replaces.
+HFONT replaceFont(HFONT* slot, HFONT font) {
+    HFONT old = *slot;
+    *slot = font;
+    return old;
+}
+
 }  // namespace
 
 const char* loadSettings() {
@@ -147,15 +166,10 @@ void measureFonts() {
 void changeMainFont() {
     const int32_t resolution = screenResolution();
     LOGFONTA font = {};
-    buildLogFont(&font, resolution, &gSettings.mainFont);
-    if (!chooseFont(&font)) return;
-    font.lfUnderline = 0;
-    font.lfStrikeOut = 0;
-    HFONT created = CreateFontIndirectA(&font);
+    HFONT created = chooseNewFont(gSettings.mainFont, resolution, true, &font);
     if (!created) return;
     // The lists take the new font before the old one goes.
-    HFONT old = gDisplay.mainFont;
-    gDisplay.mainFont = created;
+    HFONT old = replaceFont(&gDisplay.mainFont, created);
     SendMessageA(gShell.tableList, WM_SETFONT, (WPARAM)created, 1);
     SendMessageA(gShell.entryList, WM_SETFONT, (WPARAM)created, 1);
     if (old) DeleteObject(old);
@@ -168,35 +182,26 @@ void changePreviewFont() {
     gSettings.viewFont.style &= kStyleBold;
     const int32_t resolution = screenResolution();
     LOGFONTA font = {};
-    buildLogFont(&font, resolution, &gSettings.viewFont);
-    if (!chooseFont(&font)) return;
-    font.lfItalic = 0;
-    font.lfUnderline = 0;
-    font.lfStrikeOut = 0;
-    HFONT preview = CreateFontIndirectA(&font);
+    HFONT preview = chooseNewFont(gSettings.viewFont, resolution, false, &font);
     if (!preview) return;
-    HFONT oldPreview = gDisplay.previewFont;
-    gDisplay.previewFont = preview;
+    // The pane draws with the new font before the old one goes.
+    HFONT old = replaceFont(&gDisplay.previewFont, preview);
     installPreviewFonts();
-    if (oldPreview) DeleteObject(oldPreview);
+    if (old) DeleteObject(old);
 
     font.lfItalic = 1;
     font.lfUnderline = 1;
     HFONT placeholder = CreateFontIndirectA(&font);
-    if (!placeholder) {
-        // The new preview font stays in use; the settings keep the old one.
-        measureFonts();
-        layoutPanes(SIZE_RESTORED, 0);
-        return;
+    if (placeholder) {
+        old = replaceFont(&gDisplay.placeholderFont, placeholder);
+        installPreviewFonts();
+        if (old) DeleteObject(old);
+        storeChoice(&gSettings.viewFont, font, resolution, false);
     }
-    HFONT oldPlaceholder = gDisplay.placeholderFont;
-    gDisplay.placeholderFont = placeholder;
-    installPreviewFonts();
-    if (oldPlaceholder) DeleteObject(oldPlaceholder);
-
-    storeChoice(&gSettings.viewFont, font, resolution, false);
+    // Without a placeholder font the new preview font stays in use and the
+    // settings keep the old one.
     measureFonts();
-    PostMessageA(gShell.mainWindow, MSG_SHOW_SELECTED, 0, 0);
+    if (placeholder) PostMessageA(gShell.mainWindow, MSG_SHOW_SELECTED, 0, 0);
     layoutPanes(SIZE_RESTORED, 0);
 }
 

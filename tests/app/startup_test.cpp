@@ -22,10 +22,12 @@ const char kFirstRunFile[] =
 const char kPlacedFile[] =
     "[Window]\r\nMaximized=0\r\nPosX=40\r\nPosY=30\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120\r\n";
 
-RECT windowRect() {
+// The main window's rectangle on the screen as "left,top widthxheight".
+std::string placement() {
     RECT r;
     GetWindowRect(gShell.mainWindow, &r);
-    return r;
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+           std::to_string(r.bottom - r.top);
 }
 
 std::string windowSection(const std::string& file) {
@@ -48,11 +50,7 @@ TEST(CommandLine, EverythingAfterTheProgramsNameIsSkipped) {
 }
 
 TEST_F(StartupTest, FirstRunUsesTheDefaultsAndWritesTheWholeFileAtExit) {
-    RECT r = windowRect();
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(r.right - r.left, 750);
-    EXPECT_EQ(r.bottom - r.top, 550);
+    EXPECT_EQ(placement(), "0,0 750x550");
     EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETCOLUMNWIDTH, 0, 0), 80);
     EXPECT_EQ(gSettings.mainText, RGB(0xFF, 0xFF, 0xFF));
     EXPECT_EQ(gSettings.mainHash, RGB(0xCC, 0xCC, 0xCC));
@@ -97,11 +95,7 @@ TEST_F(StartupTest, AFileGivesItsPlacementColoursAndFonts) {
         "[Window]\r\nMaximized=0\r\nPosX=40\r\nPosY=30\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120\r\n"
         "[Colors]\r\nMainText=0000ff\r\n"
         "[Fonts]\r\nMainStyle=1100\r\nViewStyle=1100\r\nViewSize=20\r\n");
-    RECT r = windowRect();
-    EXPECT_EQ(r.left, 40);
-    EXPECT_EQ(r.top, 30);
-    EXPECT_EQ(r.right - r.left, 640);
-    EXPECT_EQ(r.bottom - r.top, 480);
+    EXPECT_EQ(placement(), "40,30 640x480");
     EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETCOLUMNWIDTH, 0, 0), 120);
     // The file gives colours as red, green, blue: 0000ff is blue.
     EXPECT_EQ(gSettings.mainText, RGB(0, 0, 0xFF));
@@ -150,11 +144,7 @@ TEST_F(StartupTest, MaximisedKeepsTheRestoredPlacement) {
     EXPECT_TRUE(IsZoomed(gShell.mainWindow));
     ShowWindow(gShell.mainWindow, SW_RESTORE);
     pumpMessages();
-    RECT r = windowRect();
-    EXPECT_EQ(r.left, 40);
-    EXPECT_EQ(r.top, 30);
-    EXPECT_EQ(r.right - r.left, 640);
-    EXPECT_EQ(r.bottom - r.top, 480);
+    EXPECT_EQ(placement(), "40,30 640x480");
     EXPECT_EQ(gSettings.maximized, 0);
 }
 
