@@ -18,29 +18,6 @@ HICON shownIcon(HWND dialog) {
     return (HICON)SendMessageA(GetDlgItem(dialog, IDC_ABOUT_ICON), STM_GETICON, 0, 0);
 }
 
-// Mouse input at a point of the dialog's client area, through the input
-// queue as a mouse would send it.
-void mouseAt(HWND dialog, POINT point, DWORD button) {
-    ClientToScreen(dialog, &point);
-    const double width = GetSystemMetrics(SM_CXSCREEN) - 1, height = GetSystemMetrics(SM_CYSCREEN) - 1;
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = (LONG)(point.x * 65535.0 / width + 0.5);
-    input.mi.dy = (LONG)(point.y * 65535.0 / height + 0.5);
-    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | button;
-    SendInput(1, &input, sizeof input);
-    // The input arrives through the system's queue.
-    for (int i = 0; i < 10; ++i) {
-        Sleep(5);
-        pumpDialog(dialog);
-    }
-}
-
-void clickAt(HWND dialog, POINT point) {
-    mouseAt(dialog, point, MOUSEEVENTF_LEFTDOWN);
-    mouseAt(dialog, point, MOUSEEVENTF_LEFTUP);
-}
-
 POINT centreOf(HWND control) {
     RECT r = childRect(control);
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -79,12 +56,12 @@ TEST_F(AboutTest, TheIconStepsThroughTheProgramsIconsAndBack) {
 TEST_F(AboutTest, TheHiddenLineShowsOnlyForTheSurfaceAndThePlainLabels) {
     onDialog([&](HWND dialog) {
         EXPECT_FALSE(hiddenLineShown(dialog));
-        clickAt(dialog, centreOf(GetDlgItem(dialog, IDC_ABOUT_ICON)));
+        clickAt(dialog, dialog, centreOf(GetDlgItem(dialog, IDC_ABOUT_ICON)));
         EXPECT_EQ(shownIcon(dialog), programIcon(102));  // the click did arrive
         EXPECT_FALSE(hiddenLineShown(dialog));
         HWND label = productLabel(dialog);
         ASSERT_NE(label, nullptr);
-        clickAt(dialog, centreOf(label));
+        clickAt(dialog, dialog, centreOf(label));
         EXPECT_TRUE(hiddenLineShown(dialog));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_ABOUT_HIDDEN)));
     });
@@ -94,12 +71,12 @@ TEST_F(AboutTest, TheHiddenLineShowsOnlyForTheSurfaceAndThePlainLabels) {
         // The OK button takes its click for itself (a press, released
         // outside it so that the box stays open).
         RECT ok = childRect(GetDlgItem(dialog, IDOK));
-        mouseAt(dialog, centreOf(GetDlgItem(dialog, IDOK)), MOUSEEVENTF_LEFTDOWN);
-        mouseAt(dialog, {ok.left - 20, ok.top}, MOUSEEVENTF_LEFTUP);
+        mouseAt(dialog, dialog, centreOf(GetDlgItem(dialog, IDOK)), MOUSEEVENTF_LEFTDOWN);
+        mouseAt(dialog, dialog, {ok.left - 20, ok.top}, MOUSEEVENTF_LEFTUP);
         EXPECT_TRUE(IsWindowVisible(dialog));
         EXPECT_FALSE(hiddenLineShown(dialog));
         // The empty surface above the OK button.
-        clickAt(dialog, {ok.left + 2, ok.top - 6});
+        clickAt(dialog, dialog, {ok.left + 2, ok.top - 6});
         EXPECT_TRUE(hiddenLineShown(dialog));
         // Escape closes the box.
         pressKey(dialog, GetDlgItem(dialog, IDOK), VK_ESCAPE);

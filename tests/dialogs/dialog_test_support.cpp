@@ -32,6 +32,32 @@ void pressKey(HWND dialog, HWND control, WORD key) {
     pumpDialog(dialog);
 }
 
+void mouseAt(HWND dialog, HWND window, POINT point, DWORD button) {
+    ClientToScreen(window, &point);
+    const double width = GetSystemMetrics(SM_CXSCREEN) - 1, height = GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (LONG)(point.x * 65535.0 / width + 0.5);
+    input.mi.dy = (LONG)(point.y * 65535.0 / height + 0.5);
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | button;
+    SendInput(1, &input, sizeof input);
+    // The input reaches the thread through the system's queue.
+    for (int i = 0; i < 8; ++i) {
+        Sleep(5);
+        pumpDialog(dialog);
+    }
+}
+
+void clickAt(HWND dialog, HWND window, POINT point) {
+    mouseAt(dialog, window, point, MOUSEEVENTF_LEFTDOWN);
+    mouseAt(dialog, window, point, MOUSEEVENTF_LEFTUP);
+}
+
+void doubleClickAt(HWND dialog, HWND window, POINT point) {
+    clickAt(dialog, window, point);
+    clickAt(dialog, window, point);
+}
+
 std::string windowString(HWND window) {
     char text[8192] = {};
     GetWindowTextA(window, text, sizeof text);

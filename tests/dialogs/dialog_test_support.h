@@ -18,6 +18,13 @@ void pumpDialog(HWND dialog);
 void typeText(HWND dialog, HWND control, const std::string& text);
 // Presses and releases a key with the control as the keyboard's target.
 void pressKey(HWND dialog, HWND control, WORD key);
+// Mouse input at a point of a window's client area, sent through the
+// system's input queue as a mouse would send it, so that the platform picks
+// the window that gets it; then dispatched as the dialog's loop would.
+// button: MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP or 0 for a move.
+void mouseAt(HWND dialog, HWND window, POINT point, DWORD button);
+void clickAt(HWND dialog, HWND window, POINT point);
+void doubleClickAt(HWND dialog, HWND window, POINT point);
 std::string windowString(HWND window);
 std::string itemString(HWND dialog, int id);
 // The key hash as the dialogs print it: eight lower-case hex digits.
