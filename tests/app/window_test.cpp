@@ -179,4 +179,22 @@ TEST_F(WindowTest, CtrlOAndCtrlSReachOpenAndSaveAsOnlyWhileTheyAreEnabled) {
     EXPECT_EQ(driver.seen().size(), 2u);
 }
 
+TEST_F(WindowTest, TheFileDialogHasOneFilterAndAddsItsExtension) {
+    // Too long a filter name or extension: no dialog, as if cancelled.
+    EXPECT_EQ(fileDialog(std::string(51, 'f').c_str(), "gxt", nullptr, 0), nullptr);
+    EXPECT_EQ(fileDialog("GTA Text (*.gxt)", "abcdef", nullptr, 1), nullptr);
+    EXPECT_TRUE(driver.seen().empty());
+
+    driver.then(DialogDriver::choosePath(dir.file("typed")));
+    uint16_t offset = 0;
+    const char* path = fileDialog(gShell.strings.filterGxt, gShell.strings.extGxt, &offset, 1);
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(std::string(path), dir.file("typed.gxt"));
+    EXPECT_STREQ(path + offset, "typed.gxt");
+    const std::string filter(gShell.filter, sizeof gShell.filter);
+    // The name, its pattern, and the empty entry that ends the list.
+    const std::string zeros(2, '\0');
+    EXPECT_EQ(filter.substr(0, filter.find(zeros) + 2), gShell.strings.filterGxt + std::string(1, '\0') + "*.gxt" + zeros);
+}
+
 }  // namespace
