@@ -126,13 +126,11 @@ LRESULT customDraw(NMLVCUSTOMDRAW* draw) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
-        draw->clrText = gSettings.mainText;
-        draw->clrTextBk = gSettings.mainBack;
-        return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+        // Every cell in the entry list's colours.
         draw->clrText = gSettings.mainText;
         draw->clrTextBk = gSettings.mainBack;
-        return CDRF_DODEFAULT;
+        return draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
     default:
         return CDRF_DODEFAULT;
     }
@@ -188,6 +186,9 @@ void applyTable() {
 }
 
 INT_PTR CALLBACK decodeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Closing discards an edit still open.
+    if (message == WM_CLOSE) closeCellEditor(false);
+    if (handleDialogClose(dialog, message, wParam)) return TRUE;
     switch (message) {
     case WM_INITDIALOG:
         initDecodeDialog(dialog);
@@ -215,12 +216,8 @@ INT_PTR CALLBACK decodeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             applyTable();
             return TRUE;
         default:
-            return handleDialogClose(dialog, message, wParam);
+            return FALSE;
         }
-    case WM_CLOSE:
-        // An edit still open is discarded.
-        closeCellEditor(false);
-        return handleDialogClose(dialog, message, wParam);
     default:
         return FALSE;
     }

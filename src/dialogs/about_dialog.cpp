@@ -33,6 +33,7 @@ void nextIcon() {
 }
 
 INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (handleDialogClose(dialog, message, wParam)) return TRUE;
     switch (message) {
     case WM_INITDIALOG:
         gAbout.icon = GetDlgItem(dialog, IDC_ABOUT_ICON);
@@ -47,10 +48,8 @@ INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             if (HIWORD(wParam) == STN_CLICKED) nextIcon();
             return TRUE;
         default:
-            return handleDialogClose(dialog, message, wParam);
+            return FALSE;
         }
-    case WM_CLOSE:
-        return handleDialogClose(dialog, message, wParam);
     case WM_LBUTTONDOWN:
         // Only clicks on the surface and the plain labels arrive here; the
         // line stays disabled, so it shows greyed.

@@ -21,8 +21,20 @@ bool handleDialogClose(HWND dialog, UINT message, WPARAM wParam) {
     return false;
 }
 
-char* allocDialogText(uint32_t size, bool zeroFilled) {
-    return static_cast<char*>(heapAlloc(processHeap(), zeroFilled ? kHeapZeroMemory : 0, size));
+void endDialogIfDone(HWND dialog, bool done) {
+    if (done) {
+        EndDialog(dialog, kDialogOk);
+    } else {
+        MessageBeep(MB_ICONWARNING);
+    }
+}
+
+char* copyWindowText(HWND window, uint32_t* length) {
+    const uint32_t size = (uint32_t)GetWindowTextLengthA(window) + 1;
+    char* text = static_cast<char*>(heapAlloc(processHeap(), kHeapZeroMemory, size));
+    if (!text) return nullptr;
+    *length = (uint32_t)GetWindowTextA(window, text, (int)size);
+    return text;
 }
 
 void freeDialogText(char* text) {

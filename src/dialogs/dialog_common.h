@@ -18,7 +18,11 @@ INT_PTR runModalDialog(int templateId, DLGPROC procedure);
 // True when the message was one of these two and has been handled.
 bool handleDialogClose(HWND dialog, UINT message, WPARAM wParam);
 
-// A buffer for a dialog's text from the process heap, of size bytes (zero
-// filled when asked); null when there is no memory.
-char* allocDialogText(uint32_t size, bool zeroFilled);
+// OK that went through ends the dialog with 1; one that could not keep
+// the dialog open, with a warning sound, so that nothing typed is lost.
+void endDialogIfDone(HWND dialog, bool done);
+
+// A copy of a window's text in a zero-filled block from the process heap,
+// and its length; null when there is no memory. Free it with freeDialogText.
+char* copyWindowText(HWND window, uint32_t* length);
 void freeDialogText(char* text);

@@ -53,10 +53,9 @@ void initEditString(HWND dialog) {
 // text, and the document is neither changed nor marked modified.
 bool storeNewText() {
     EditStringState& s = gEditString;
-    const uint32_t length = (uint32_t)GetWindowTextLengthA(s.newText);
-    char* text = allocDialogText(length + 1, true);
+    uint32_t got = 0;
+    char* text = copyWindowText(s.newText, &got);
     if (!text) return false;
-    const uint32_t got = (uint32_t)GetWindowTextA(s.newText, text, (int)length + 1);
     bool stored = true;
     const char* current = rowText((uint32_t)s.row);
     // Whole texts, case and terminator included: a shortened text differs.
@@ -72,23 +71,15 @@ bool storeNewText() {
 }
 
 INT_PTR CALLBACK editStringProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (handleDialogClose(dialog, message, wParam)) return TRUE;
     switch (message) {
     case WM_INITDIALOG:
         initEditString(dialog);
         return TRUE;  // the focus goes to the first tab stop, the new text
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            if (storeNewText()) {
-                EndDialog(dialog, kDialogOk);
-            } else {
-                MessageBeep(MB_ICONWARNING);
-                SetFocus(gEditString.newText);
-            }
-            return TRUE;
-        }
-        return handleDialogClose(dialog, message, wParam);
-    case WM_CLOSE:
-        return handleDialogClose(dialog, message, wParam);
+        if (LOWORD(wParam) != IDOK) return FALSE;
+        endDialogIfDone(dialog, storeNewText());
+        return TRUE;
     default:
         return FALSE;
     }

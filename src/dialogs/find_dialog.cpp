@@ -33,11 +33,9 @@ void initFind(HWND dialog) {
 // Replaces the settings, all three at once, with the dialog's. False when
 // there is no memory for the text: the previous settings then stay.
 bool storeSettings(HWND dialog) {
-    HWND edit = GetDlgItem(dialog, IDC_FIND_TEXT);
-    const uint32_t size = (uint32_t)GetWindowTextLengthA(edit) + 2;
-    char* text = allocDialogText(size, false);
+    uint32_t length = 0;
+    char* text = copyWindowText(GetDlgItem(dialog, IDC_FIND_TEXT), &length);
     if (!text) return false;
-    GetWindowTextA(edit, text, (int)size);
     freeDialogText(gFind.findText);
     gFind.findText = text;
     if (IsDlgButtonChecked(dialog, IDC_FIND_STRINGS) == BST_CHECKED) gFind.findMode = FIND_STRINGS;
@@ -48,22 +46,15 @@ bool storeSettings(HWND dialog) {
 }
 
 INT_PTR CALLBACK findProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (handleDialogClose(dialog, message, wParam)) return TRUE;
     switch (message) {
     case WM_INITDIALOG:
         initFind(dialog);
         return FALSE;  // the focus is set
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            if (storeSettings(dialog)) {
-                EndDialog(dialog, kDialogOk);
-            } else {
-                MessageBeep(MB_ICONWARNING);
-            }
-            return TRUE;
-        }
-        return handleDialogClose(dialog, message, wParam);
-    case WM_CLOSE:
-        return handleDialogClose(dialog, message, wParam);
+        if (LOWORD(wParam) != IDOK) return FALSE;
+        endDialogIfDone(dialog, storeSettings(dialog));
+        return TRUE;
     default:
         return FALSE;
     }

@@ -90,6 +90,7 @@ void acceptName() {
 }
 
 INT_PTR CALLBACK guessIdProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (handleDialogClose(dialog, message, wParam)) return TRUE;
     switch (message) {
     case WM_INITDIALOG:
         initGuessId(dialog);
@@ -106,10 +107,8 @@ INT_PTR CALLBACK guessIdProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             EndDialog(dialog, kDialogOk);
             return TRUE;
         default:
-            return handleDialogClose(dialog, message, wParam);
+            return FALSE;
         }
-    case WM_CLOSE:
-        return handleDialogClose(dialog, message, wParam);
     default:
         return FALSE;
     }
