@@ -8,6 +8,11 @@
 #include <cstdio>
 #include <cstring>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "cli_common.h"
 #include "decode/decode_table.h"
 #include "gxt/gxt.h"
@@ -170,6 +175,11 @@ const Command kCommands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The output is bytes: the same on every platform, no CR added to LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     if (argc < 2) return usage();
     for (const Command& c : kCommands) {
         if (strcmp(argv[1], c.name) != 0) continue;
