@@ -6,7 +6,6 @@
 
 int importIds(const char* path) {
     waitIndexWorker();
-    if (!gDocument.heap) return 4000;
     SideFileContent content;
     int code = readSideFile(path, 4000, content);
     if (code) return code;

@@ -4,6 +4,7 @@
 
 int readSideFile(const char* path, int base, SideFileContent& content) {
     content = SideFileContent{};
+    if (!gDocument.heap) return base;
     PlatformFile* file = fileOpenRead(path);
     if (!file) return base + 1;
     uint32_t size = 0;

@@ -11,8 +11,9 @@ struct SideFileContent {
 };
 
 // Reads the file at path into a block of the document's heap. Returns 0, or
-// the code base + 1 (cannot open), + 2 (no size), + 3 (16 MiB or larger),
-// + 4 (no memory) or + 5 (cannot read); nothing stays allocated on failure.
+// the code base (no document: there is no heap), base + 1 (cannot open),
+// + 2 (no size), + 3 (16 MiB or larger), + 4 (no memory) or + 5 (cannot
+// read); nothing stays allocated on failure.
 int readSideFile(const char* path, int base, SideFileContent& content);
 void releaseSideFile(SideFileContent& content);
 

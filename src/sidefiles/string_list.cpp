@@ -15,7 +15,6 @@ constexpr uint32_t kNameKept = 31;
 int loadStringList(const char* path) {
     waitIndexWorker();
     if (gStringList.on) closeStringList();
-    if (!gDocument.heap) return 6000;
     SideFileContent content;
     int code = readSideFile(path, 6000, content);
     if (code) return code;

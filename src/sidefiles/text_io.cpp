@@ -102,7 +102,6 @@ bool sameText(const char* current, const uint8_t* text, uint32_t length) {
 
 int importText(const char* path) {
     waitIndexWorker();
-    if (!gDocument.heap) return 8000;
     SideFileContent c;
     int code = readSideFile(path, 8000, c);
     if (code) return code;
