@@ -176,6 +176,9 @@ BENCHMARK(BM_ImportTextExport65535Entries)
     ->Args({'@', 1})
     ->Args({'2', 0})
     ->Args({'2', 1})
+    ->Args({'0', 0})
+    ->Args({'0', 1})
+    ->Args({'1', 1})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
 

@@ -31,6 +31,9 @@ GxtEntry* findEntry(const char* name, uint32_t hash) {
     if (!d.loaded) return nullptr;
     if (d.keyScheme == '0') {
         if (!name) return nullptr;
+        GxtEntry* found = nullptr;
+        if (nameIndexLookup(name, &found)) return found;
+        // No memory for the index: compare with every name in turn.
         uint32_t n = textLength(name) + 1;
         for (uint32_t i = 0; i < d.tableCount; ++i) {
             const GxtTable& t = d.tables[i];

@@ -7,6 +7,7 @@
 #include "gxt/hash_index.h"
 
 #include "gxt/gxt.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -68,4 +69,82 @@ int32_t hashIndexTable(uint32_t hash) {
     }
 }
 
-void hashIndexForget() { gIndex = HashIndex{}; }
+namespace {
+
+// Names of the named layouts have at most eight characters, so a name
+// lower-cased through the code page and zero-padded packs into 64 bits;
+// names that compare equal without regard to case pack alike.
+struct NameSlot {
+    uint64_t key;
+    GxtEntry* entry;  // null: an empty slot
+};
+
+struct NameIndex {
+    NameSlot* slots;
+    uint32_t mask;
+};
+
+NameIndex gNames{};
+
+bool packName(const char* name, uint64_t* key) {
+    uint64_t packed = 0;
+    for (uint32_t i = 0; name[i] != 0; ++i) {
+        if (i == 8) return false;  // longer than any name in the file
+        packed |= (uint64_t)ansiLower((uint8_t)name[i]) << (8 * i);
+    }
+    *key = packed;
+    return true;
+}
+
+uint32_t nameSlotOf(uint64_t key, uint32_t mask) {
+    return (uint32_t)((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+}
+
+bool buildNames() {
+    const GxtDocument& d = gDocument;
+    uint64_t entries = 0;
+    for (uint32_t i = 0; i < d.tableCount; ++i) entries += d.tables[i].entryCount;
+    uint64_t count = 16;
+    while (count < 2 * entries) count *= 2;
+    if (count > 0x40000000ull) return false;
+    NameSlot* slots = static_cast<NameSlot*>(documentAlloc(sizeof(NameSlot) * (size_t)count));
+    if (!slots) return false;
+    gNames.slots = slots;
+    gNames.mask = (uint32_t)(count - 1);
+    // Entered in table order and, within a table, in record order; a name
+    // already present keeps its first entry.
+    for (uint32_t i = 0; i < d.tableCount; ++i) {
+        const GxtTable& t = d.tables[i];
+        for (uint32_t k = 0; k < t.entryCount; ++k) {
+            GxtEntry* e = t.keyOrder[k];
+            uint64_t key = 0;
+            if (!packName(e->name, &key)) continue;
+            uint32_t s = nameSlotOf(key, gNames.mask);
+            while (slots[s].entry && slots[s].key != key) s = (s + 1) & gNames.mask;
+            if (!slots[s].entry) slots[s] = {key, e};
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool nameIndexLookup(const char* name, GxtEntry** found) {
+    *found = nullptr;
+    if (!gDocument.loaded) return false;
+    if (!gNames.slots && !buildNames()) return false;
+    uint64_t key = 0;
+    if (!packName(name, &key)) return true;
+    for (uint32_t s = nameSlotOf(key, gNames.mask); gNames.slots[s].entry; s = (s + 1) & gNames.mask) {
+        if (gNames.slots[s].key == key) {
+            *found = gNames.slots[s].entry;
+            return true;
+        }
+    }
+    return true;
+}
+
+void hashIndexForget() {
+    gIndex = HashIndex{};
+    gNames = NameIndex{};
+}

@@ -6,11 +6,19 @@
 
 #include <cstdint>
 
+struct GxtEntry;
+
 // The first table, in table order, with an entry of this hash.
 constexpr int32_t kHashIndexAbsent = -1;       // no table holds the hash
 constexpr int32_t kHashIndexUnavailable = -2;  // no index: search every table
 int32_t hashIndexTable(uint32_t hash);
 
-// Forgets the index; called when the document is released, after which its
+// The first entry, in table and record order, whose name equals the given
+// one without regard to case, for documents keyed by names. Sets *found to
+// null when none does; returns false when there is no index (no memory for
+// it), and then the caller searches every table itself.
+bool nameIndexLookup(const char* name, GxtEntry** found);
+
+// Forgets both indexes; called when the document is released, after which its
 // memory is no longer there.
 void hashIndexForget();

@@ -182,3 +182,51 @@ TEST_F(EntryAccess, StringListViewReplacesTheTableRows) {
     EXPECT_FALSE(gStringList.on);
     EXPECT_EQ(rowCount(), 0u);
 }
+
+TEST_F(EntryAccess, NameLookupFindsTheFirstEntryInTableAndRecordOrder) {
+    GenDocument doc = oneTable('1', {{"DUP", "first table"}, {"Mixed", "m"}, {"", "empty name"}}, "T1");
+    doc.tables.push_back({"T2", {{"dup", 0, "second table"}, {"LATE", 0, "late"}, {"late", 0, "late again"}}});
+    ASSERT_EQ(openGenerated(doc), 0);
+    EXPECT_STREQ(entryText(findEntry("Dup", 0)), "first table");
+    EXPECT_STREQ(entryText(findEntry("MIXED", 0)), "m");
+    EXPECT_STREQ(entryText(findEntry("late", 0)), "late");
+    EXPECT_STREQ(entryText(findEntry("", 0)), "empty name");
+    EXPECT_EQ(findEntry("mixe", 0), nullptr);
+    EXPECT_EQ(findEntry("mixedd", 0), nullptr);
+    EXPECT_EQ(findEntry("ninechars", 0), nullptr);
+}
+
+TEST_F(EntryAccess, NameLookupAgreesWithASearchOfEveryName) {
+    for (uint32_t seed = 1; seed <= 5; ++seed) {
+        GenDocument doc = randomDocument(seed % 2 ? '1' : '0', seed, 300);
+        // Shared names across tables, differing in case only.
+        if (doc.tables.size() > 1 && !doc.tables[0].entries.empty()) {
+            GenEntry copy = doc.tables[0].entries[0];
+            for (char& c : copy.name) c = (char)tolower((unsigned char)c);
+            doc.tables[1].entries.push_back(copy);
+        }
+        // The index is built with the first lookup; the second document
+        // loads with its allocation failing, so every table is searched.
+        for (int withIndex = 1; withIndex >= 0; --withIndex) {
+            ASSERT_EQ(openGenerated(doc), 0);
+            if (!withIndex) faultArm(FAULT_ALLOC, 1);
+            for (const GenTable& t : doc.tables) {
+                for (const GenEntry& e : t.entries) {
+                    std::string lower = e.name;
+                    for (char& c : lower) c = (char)tolower((unsigned char)c);
+                    GxtEntry* expected = nullptr;
+                    for (uint32_t i = 0; i < gDocument.tableCount && !expected; ++i)
+                        for (uint32_t k = 0; k < gDocument.tables[i].entryCount && !expected; ++k) {
+                            std::string n = gDocument.tables[i].keyOrder[k]->name;
+                            for (char& c : n) c = (char)tolower((unsigned char)c);
+                            if (n == lower) expected = gDocument.tables[i].keyOrder[k];
+                        }
+                    ASSERT_NE(expected, nullptr);
+                    EXPECT_EQ(findEntry(lower.c_str(), 0), expected) << e.name;
+                }
+            }
+            faultReset();
+            closeDocument();
+        }
+    }
+}
