@@ -6,10 +6,8 @@
 
 DecodeTable gDecodeTable = [] {
     DecodeTable t{};
-    for (int i = 0; i < kDecodeSlots; ++i) {
-        t.slots[i].character = (uint8_t)(i + 32);
-        t.inverse[i] = (uint8_t)(i + 32);
-    }
+    for (int i = 0; i < kDecodeSlots; ++i) t.slots[i].character = (uint8_t)(i + 32);
+    for (int c = 0; c < 256; ++c) t.inverse[c] = (uint8_t)c;
     return t;
 }();
 
@@ -23,8 +21,8 @@ void reset() {
     for (int i = 0; i < kDecodeSlots; ++i) {
         gDecodeTable.slots[i].character = (uint8_t)(i + 32);
         gDecodeTable.slots[i].terminator = 0;
-        gDecodeTable.inverse[i] = (uint8_t)(i + 32);
     }
+    for (int c = 0; c < 256; ++c) gDecodeTable.inverse[c] = (uint8_t)c;
 }
 
 void assign(uint8_t x, uint8_t y) {
@@ -32,17 +30,17 @@ void assign(uint8_t x, uint8_t y) {
     DecodeSlot& own = gDecodeTable.slots[x - 32];
     if (own.character == y) return;
     // The slot that shows y now gets x's old character: the two exchange.
-    uint8_t d = gDecodeTable.inverse[y - 32];
+    uint8_t d = gDecodeTable.inverse[y];
     uint8_t old = own.character;
     gDecodeTable.slots[d - 32].character = old;
     own.character = y;
-    gDecodeTable.inverse[old - 32] = d;
-    gDecodeTable.inverse[y - 32] = x;
+    gDecodeTable.inverse[old] = d;
+    gDecodeTable.inverse[y] = x;
 }
 
 uint8_t displayOf(uint8_t code) { return code < 32 ? code : gDecodeTable.slots[code - 32].character; }
 
-uint8_t codeOf(uint8_t character) { return character < 32 ? character : gDecodeTable.inverse[character - 32]; }
+uint8_t codeOf(uint8_t character) { return gDecodeTable.inverse[character]; }
 
 void decode(char* destination, const char* source, uint32_t length) {
     if (!destination || !source || length == 0) return;
@@ -52,8 +50,13 @@ void decode(char* destination, const char* source, uint32_t length) {
 uint32_t encode(char* destination, const char* text, uint32_t width, uint32_t maxCharacters) {
     if (!destination || !text) return 0;
     if (width == 0) width = 1;
+    const uint8_t* map = gDecodeTable.inverse;
     uint32_t k = 0;
-    for (; k < maxCharacters && text[k] != 0; ++k) destination[k * width] = (char)codeOf((uint8_t)text[k]);
+    if (width == 1) {
+        for (; k < maxCharacters && text[k] != 0; ++k) destination[k] = (char)map[(uint8_t)text[k]];
+    } else {
+        for (; k < maxCharacters && text[k] != 0; ++k) destination[k * width] = (char)map[(uint8_t)text[k]];
+    }
     return k;
 }
 

@@ -13,9 +13,10 @@ struct DecodeSlot {
 
 struct DecodeTable {
     DecodeSlot slots[kDecodeSlots];
-    // inverse[c - 32] is the code whose slot shows the character c; encoding
-    // goes through it so that any permutation saves back what it read.
-    uint8_t inverse[kDecodeSlots];
+    // inverse[c] is the code whose slot shows the character c (c itself
+    // below 32); encoding goes through it so that any permutation saves back
+    // what it read.
+    uint8_t inverse[256];
 };
 
 extern DecodeTable gDecodeTable;

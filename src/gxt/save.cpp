@@ -5,6 +5,8 @@
 
 namespace {
 
+constexpr uint32_t kMaxTables = 524;
+
 void write32(uint8_t* p, uint32_t v) {
     p[0] = (uint8_t)v;
     p[1] = (uint8_t)(v >> 8);
@@ -30,11 +32,16 @@ uint8_t* buildImage(uint32_t* size) {
     const uint32_t r = d.keyRecordSize;
     const bool tableOfTables = d.formatVariant != '0';
 
-    // The whole size first, so that the image is allocated once.
+    // The whole size first, so that the image is allocated once. The string
+    // data sizes are kept for the second pass (a layout has at most 524
+    // tables).
+    uint32_t dataSizes[kMaxTables];
+    if (n > kMaxTables) return nullptr;
     uint64_t total = tableOfTables ? (uint64_t)h + 8 + 12ull * n : 0;
     for (uint32_t i = 0; i < n; ++i) {
         const GxtTable& t = d.tables[i];
-        total += (uint64_t)t.entryCount * r + (i == 0 ? 16 : 24) + stringDataSize(t, w);
+        dataSizes[i] = stringDataSize(t, w);
+        total += (uint64_t)t.entryCount * r + (i == 0 ? 16 : 24) + dataSizes[i];
         if (i + 1 < n) total = (total + 3) & ~3ull;
     }
     if (total > 0xFFFFFFFFull) return nullptr;
@@ -51,7 +58,7 @@ uint8_t* buildImage(uint32_t* size) {
     for (uint32_t i = 0; i < n; ++i) {
         const GxtTable& t = d.tables[i];
         const uint32_t keyBytes = t.entryCount * r;
-        const uint32_t dataSize = stringDataSize(t, w);
+        const uint32_t dataSize = dataSizes[i];
         const uint64_t block = s;
         uint64_t tkey = block;
         if (tableOfTables) {
