@@ -94,6 +94,8 @@ Snapshot walk(bool hashed) {
                 if (r < 8 && row.hash != 0) {
                     GxtEntry* found = findEntry(nullptr, row.hash);
                     check(found && found->hash == row.hash, "findEntry misses a hash that is in the file");
+                    // By name: the name's hash is looked up, found or not.
+                    findEntry(keyName ? keyName : hashName, 0);
                 }
             } else {
                 check(keyName != nullptr && row.hash == 0, "a named entry has no name or has a hash");
