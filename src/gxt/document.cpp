@@ -339,6 +339,27 @@ int buildIndex() {
     return 1;
 }
 
+// In a damaged file strings can overlap in the text (records pointing into
+// the middle of other strings, or at odd offsets of two-byte characters), so
+// that a later copy overwrites part of an earlier one, its terminator
+// included. Each entry's length is then measured again from the text as it
+// finally stands, so that what is shown is exactly what is saved. Sound
+// files, whose strings never overlap, are left as they are.
+static void settleOverlaps(GxtTable& t) {
+    bool overlap = false;
+    for (uint32_t k = 1; k < t.entryCount && !overlap; ++k) {
+        const GxtEntry* a = t.rowOrder[k - 1];
+        const GxtEntry* b = t.rowOrder[k];
+        if (a->textPos == b->textPos) overlap = a->storedLength != b->storedLength;
+        else overlap = a->textPos + a->storedLength > b->textPos;
+    }
+    if (!overlap) return;
+    for (uint32_t k = 0; k < t.entryCount; ++k) {
+        GxtEntry& e = t.entries[k];
+        e.storedLength = (int32_t)textLength(gDocument.rawText + e.textPos) + 1;
+    }
+}
+
 int indexStrings() {
     GxtDocument& d = gDocument;
     // One spare zero byte after the text keeps every string terminated.
@@ -378,6 +399,7 @@ int indexStrings() {
         }
         sortEntries(t.rowOrder, t.entryCount, compareTextPosition, scratch);
         if (d.keyScheme == '@') sortEntries(t.keyOrder, t.entryCount, compareHash, scratch);
+        settleOverlaps(t);
     }
     documentFree(scratch);
     return 1;

@@ -246,3 +246,35 @@ TEST_F(Loading, EveryAllocationFailingGivesItsCode) {
         closeDocument();
     }
 }
+
+TEST_F(Loading, OverlappingStringsShowWhatIsSaved) {
+    // Two-byte layout: a record at offset 0 reads the low bytes "AB", one at
+    // offset 1 reads the high bytes "xyz"; both start at character 0, and
+    // the second copy overwrites the first one's text and terminator.
+    std::vector<uint8_t> f(16 + 24 + 8, 0);
+    put32le(f, 0, kTagTkey);
+    put32le(f, 4, 24);
+    put32le(f, 8, 0);
+    f[12] = 'L';
+    put32le(f, 20, 1);
+    f[24] = 'H';
+    put32le(f, 32, kTagTdat);
+    put32le(f, 36, 8);
+    const uint8_t units[8] = {'A', 'x', 'B', 'y', 0, 'z', 0, 0};
+    memcpy(&f[40], units, 8);
+    ASSERT_EQ(openBytes(f), 0);
+    selectTable(0);
+    ASSERT_EQ(rowCount(), 2u);
+    for (uint32_t r = 0; r < 2; ++r) {
+        EXPECT_STREQ(rowText(r), "xyz");
+        EXPECT_NE(rowKeyName(r), nullptr);
+    }
+    EXPECT_EQ(gDocument.tables[0].entries[0].storedLength, 4);
+    // Saved and read again, both keys keep the text they showed.
+    const std::string path = dir.file("resaved.gxt");
+    ASSERT_EQ(saveDocument(path.c_str()), 0);
+    ASSERT_EQ(openDocument(path.c_str()), 0);
+    selectTable(0);
+    EXPECT_STREQ(rowText(0), "xyz");
+    EXPECT_STREQ(rowText(1), "xyz");
+}
