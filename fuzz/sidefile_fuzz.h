@@ -29,11 +29,29 @@ inline void check(bool condition, const char* what) {
 
 constexpr char kLayouts[] = {'0', '1', '2', '@'};
 
-// Scratch files live in memory where possible.
+// Scratch files live in memory where possible, and are removed when the
+// fuzzer exits.
+inline std::vector<std::string>& scratchFiles() {
+    static std::vector<std::string> files;
+    return files;
+}
+
+inline void removeScratchFiles() {
+    for (const std::string& f : scratchFiles()) unlink(f.c_str());
+}
+
 inline std::string scratchPath(const std::string& name) {
-    static const std::string base = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
-                                    "/vorn-fuzz-sidefiles-" + std::to_string(getpid()) + "-";
-    return base + name;
+    static const std::string base = [] {
+        scratchFiles();  // made first, so that it outlives the exit handler
+        atexit(removeScratchFiles);
+        return std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/vorn-fuzz-sidefiles-" +
+               std::to_string(getpid()) + "-";
+    }();
+    std::string path = base + name;
+    for (const std::string& f : scratchFiles())
+        if (f == path) return path;
+    scratchFiles().push_back(path);
+    return path;
 }
 
 // A document with short, easily guessed keys (A, B, AB, KEY1 ...) and a few
