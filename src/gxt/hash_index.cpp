@@ -25,13 +25,20 @@ uint32_t slotOf(uint32_t hash, uint32_t mask) {
     return (uint32_t)(((uint64_t)hash * 0x9E3779B97F4A7C15ull) >> 32) & mask;
 }
 
-bool build() {
+// Slots for an open-addressing table of the document's entries: a power of
+// two, at least twice the number of entries, so that probes stay short.
+uint64_t slotCount() {
     const GxtDocument& d = gDocument;
     uint64_t entries = 0;
     for (uint32_t i = 0; i < d.tableCount; ++i) entries += d.tables[i].entryCount;
     uint64_t count = 16;
     while (count < 2 * entries) count *= 2;
-    if (count > 0x80000000ull) return false;
+    return count;
+}
+
+bool build() {
+    const GxtDocument& d = gDocument;
+    const uint64_t count = slotCount();
     uint64_t* slots = static_cast<uint64_t*>(documentAlloc(sizeof(uint64_t) * (size_t)count));
     if (!slots) return false;
     gIndex.slots = slots;
@@ -102,11 +109,7 @@ uint32_t nameSlotOf(uint64_t key, uint32_t mask) {
 
 bool buildNames() {
     const GxtDocument& d = gDocument;
-    uint64_t entries = 0;
-    for (uint32_t i = 0; i < d.tableCount; ++i) entries += d.tables[i].entryCount;
-    uint64_t count = 16;
-    while (count < 2 * entries) count *= 2;
-    if (count > 0x40000000ull) return false;
+    const uint64_t count = slotCount();
     NameSlot* slots = static_cast<NameSlot*>(documentAlloc(sizeof(NameSlot) * (size_t)count));
     if (!slots) return false;
     gNames.slots = slots;
