@@ -97,6 +97,13 @@ int runFileStep(const char* given, const FileKind& kind, int (*step)(const char*
     return 1;
 }
 
+// A failed replacement of the target gets its own reason: the new file was
+// written, the old one is still there and could not be replaced.
+int saveGxtFile(const char* path) {
+    const int code = saveDocument(path);
+    return code == 3003 && lastSaveNotReplaced() ? kNotReplaced : code;
+}
+
 // A string list that names no entry leaves the view off: that is a failure
 // here, since the list would show nothing of what it names.
 int loadStringListRows(const char* path) {
@@ -209,7 +216,7 @@ int checkDocumentIndexed() {
 int saveGxtAs(const char* given) {
     PathCopy path;
     // On failure the edits stay marked as unsaved and the title keeps its name.
-    if (!runFileStep(given, kSaveGxt, saveDocument, &path)) return 0;
+    if (!runFileStep(given, kSaveGxt, saveGxtFile, &path)) return 0;
     gShell.gxtModified = 0;
     copyText(gShell.documentPath, path.text);
     setTitle(namePart(path.text));

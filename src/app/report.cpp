@@ -36,6 +36,8 @@ UINT reasonFor(FileOperation operation, int code) {
         if (code == 3001) return gDocument.loaded ? IDS_REASON_NO_MEMORY : IDS_REASON_NO_DOCUMENT;
         if (code == 3002) return IDS_REASON_CANNOT_CREATE;
         if (code == 3003) return IDS_REASON_CANNOT_WRITE;
+        if (code == 3004) return IDS_REASON_SAVED_TOO_LARGE;
+        if (code == kNotReplaced) return IDS_REASON_CANNOT_REPLACE;
         return 0;
     case OP_IMPORT_IDS:
         return code == 4000 ? IDS_REASON_NO_DOCUMENT : readingReason(code - 4000);

@@ -182,6 +182,9 @@ enum FileOperation : int {
 };
 // The reason given when a string list names no entry of the document.
 constexpr int kNoNamesFound = -1;
+// The reason given when a saved file was written in full but could not take
+// the place of the file it was to replace (saveDocument's 3003).
+constexpr int kNotReplaced = -2;
 // The message for a failed operation: the file and the reason in words,
 // in the user's language. Writes at most size bytes (terminated).
 void describeFailure(char* text, uint32_t size, FileOperation operation, const char* path, int code);

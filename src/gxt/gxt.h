@@ -14,6 +14,12 @@ using KeyScheme = char;
 
 constexpr uint32_t kMaxTableEntries = 0xFFFF;
 constexpr uint32_t kMaxFileSize = 0xFFFFFF;
+// The most memory the entries (their records and both orders) and the two
+// text buffers of a document may take. Tables may share key records and
+// string data in a file, so the file's size does not bound them; a file
+// whose tables share nothing takes at most 160 MiB. It also keeps every
+// text position within 31 bits.
+constexpr uint64_t kMaxDocumentMemory = 256ull << 20;
 constexpr uint32_t kMaxReplacementText = 4095;
 constexpr uint32_t kNameFieldSize = 32;
 
@@ -135,9 +141,15 @@ int selectTable(uint32_t index);
 // ---- Saving ----------------------------------------------------------------
 // Builds the file image in the document's heap; the caller frees it.
 uint8_t* buildImage(uint32_t* size);
-// Writes the document to path: 0 or 3000..3003. The file at path is replaced
-// only once the whole image has been written.
+// Writes the document to path: 0 or 3000..3004. The file at path is replaced
+// only once the whole image has been written. 3004: the file would have
+// kMaxFileSize + 1 bytes or more, more than loadDocument accepts; nothing is
+// created or written then.
 int saveDocument(const char* path);
+// After saveDocument gave 3003: true when the new file was written in full
+// and only putting it in place of the target failed (the target is locked,
+// say), false when writing it failed.
+bool lastSaveNotReplaced();
 
 // ---- Document heap helpers -------------------------------------------------
 void* documentAlloc(size_t size);

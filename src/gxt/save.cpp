@@ -20,12 +20,37 @@ uint32_t stringDataSize(const GxtTable& t, uint32_t width) {
     return total > 0xFFFFFFFFull ? 0xFFFFFFFFu : (uint32_t)total;
 }
 
+bool documentSavable() {
+    const GxtDocument& d = gDocument;
+    return (d.keyScheme == '0' || d.keyScheme == '@') && d.loaded && d.displayText && d.tableCount <= kMaxTables;
+}
+
+// The size of the saved file, in 64 bits; each table's string data size goes
+// into dataSizes (kMaxTables places) when given.
+uint64_t savedSize(uint32_t* dataSizes) {
+    const GxtDocument& d = gDocument;
+    const uint32_t n = d.tableCount;
+    uint64_t total = d.formatVariant != '0' ? (uint64_t)d.headerSize + 8 + 12ull * n : 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        const GxtTable& t = d.tables[i];
+        const uint32_t dataSize = stringDataSize(t, d.charWidth);
+        if (dataSizes) dataSizes[i] = dataSize;
+        total += (uint64_t)t.entryCount * d.keyRecordSize + (i == 0 ? 16 : 24) + dataSize;
+        if (i + 1 < n) total = (total + 3) & ~3ull;
+    }
+    return total;
+}
+
+// Whether the last saveDocument that failed with 3003 had written the new
+// file in full and could not put it in the target's place.
+bool gSaveNotReplaced = false;
+
 }  // namespace
 
 uint8_t* buildImage(uint32_t* size) {
     waitIndexWorker();
     const GxtDocument& d = gDocument;
-    if ((d.keyScheme != '0' && d.keyScheme != '@') || !d.loaded || !d.displayText) return nullptr;
+    if (!documentSavable()) return nullptr;
     const uint32_t n = d.tableCount;
     const uint32_t h = d.headerSize;
     const uint32_t w = d.charWidth;
@@ -36,14 +61,7 @@ uint8_t* buildImage(uint32_t* size) {
     // data sizes are kept for the second pass (a layout has at most 524
     // tables).
     uint32_t dataSizes[kMaxTables];
-    if (n > kMaxTables) return nullptr;
-    uint64_t total = tableOfTables ? (uint64_t)h + 8 + 12ull * n : 0;
-    for (uint32_t i = 0; i < n; ++i) {
-        const GxtTable& t = d.tables[i];
-        dataSizes[i] = stringDataSize(t, w);
-        total += (uint64_t)t.entryCount * r + (i == 0 ? 16 : 24) + dataSizes[i];
-        if (i + 1 < n) total = (total + 3) & ~3ull;
-    }
+    const uint64_t total = savedSize(dataSizes);
     if (total > 0xFFFFFFFFull) return nullptr;
     uint8_t* image = static_cast<uint8_t*>(documentAlloc((size_t)total));
     if (!image) return nullptr;
@@ -97,7 +115,12 @@ uint8_t* buildImage(uint32_t* size) {
 }
 
 int saveDocument(const char* path) {
+    gSaveNotReplaced = false;
     if (!path) return 3000;
+    waitIndexWorker();
+    // Strings shared in the file are saved once per key, so a file can grow
+    // past what the loader accepts: such a file is never written.
+    if (documentSavable() && savedSize(nullptr) > kMaxFileSize) return 3004;
     uint32_t size = 0;
     uint8_t* image = buildImage(&size);
     if (!image) return 3001;
@@ -112,5 +135,7 @@ int saveDocument(const char* path) {
         return 3003;
     }
     documentFree(image);
-    return fileFinish(file) ? 0 : 3003;
+    return fileFinish(file, &gSaveNotReplaced) ? 0 : 3003;
 }
+
+bool lastSaveNotReplaced() { return gSaveNotReplaced; }

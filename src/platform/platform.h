@@ -36,7 +36,8 @@ struct PlatformFile;
 
 // Opens an existing file for reading, shared for reading. Null on failure.
 PlatformFile* fileOpenRead(const char* path);
-// Size of an open file; false when it cannot be read (or exceeds 32 bits).
+// Size of an open file; false when it cannot be read or does not fit in 32
+// bits (0xFFFFFFFF bytes or more).
 bool fileSize(PlatformFile* file, uint32_t* size);
 // Reads up to count bytes; *got receives the number read. False on error.
 bool fileRead(PlatformFile* file, void* buffer, uint32_t count, uint32_t* got);
@@ -45,12 +46,19 @@ bool fileRead(PlatformFile* file, void* buffer, uint32_t count, uint32_t* got);
 PlatformFile* fileCreate(const char* path);
 // Creates a file beside `path` that replaces it only when fileFinish succeeds:
 // an interrupted write never leaves a half-written file in place of a good one.
+// Null, as for a file that cannot be created, when the target is a directory
+// or read-only (Windows: its read-only attribute; POSIX: no write permission
+// for this process, and for every process, root included, when its mode has
+// no write bit). Through a symbolic link (POSIX) the file the link points at
+// is replaced and the link stays.
 PlatformFile* fileCreateReplacing(const char* path);
 // Writes all count bytes; a short write is a failure.
 bool fileWrite(PlatformFile* file, const void* data, uint32_t count);
 // Closes a written file; for a replacing file, moves it over the target.
-// False when the close or the replacement failed (the target is untouched).
-bool fileFinish(PlatformFile* file);
+// False when the close or the replacement failed (the target is untouched);
+// *notReplaced, if given, then tells whether the new file was written in
+// full and only putting it in the target's place failed (a locked target).
+bool fileFinish(PlatformFile* file, bool* notReplaced = nullptr);
 // Closes a file; a replacing file that was not finished is removed.
 void fileClose(PlatformFile* file);
 
@@ -81,7 +89,8 @@ enum FaultPoint : int {
     FAULT_READ,
     FAULT_CREATE,
     FAULT_WRITE,
-    FAULT_FINISH,     // closing or replacing a written file
+    FAULT_FINISH,     // flushing or closing a written file
+    FAULT_REPLACE,    // moving a replacing file over its target
     FAULT_THREAD,
     FAULT_POINT_COUNT
 };

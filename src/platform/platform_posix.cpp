@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -179,6 +180,40 @@ void release(PlatformFile* f) {
     free(f);
 }
 
+// The path with every symbolic link at its end followed (a relative link
+// counts from the link's folder), as a block from malloc; the last path may
+// not exist yet. Null for a loop of links or no memory.
+char* followLinks(const char* path) {
+    char* current = strdup(path);
+    for (int hop = 0; current && hop < 40; ++hop) {
+        struct stat st;
+        if (lstat(current, &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        char link[PATH_MAX];
+        ssize_t n = readlink(current, link, sizeof link - 1);
+        if (n <= 0) break;
+        link[n] = 0;
+        const char* slash = strrchr(current, '/');
+        size_t folder = link[0] == '/' || !slash ? 0 : (size_t)(slash - current) + 1;
+        char* next = static_cast<char*>(malloc(folder + (size_t)n + 1));
+        if (next) {
+            memcpy(next, current, folder);
+            memcpy(next + folder, link, (size_t)n + 1);
+        }
+        free(current);
+        current = next;
+    }
+    free(current);
+    return nullptr;
+}
+
+// Whether a file may be written, as opening it for writing would decide,
+// except that a mode without any write bit refuses root as well: such a file
+// is read-only for the user, whoever runs the program.
+bool writable(const char* path, mode_t mode) {
+    if ((mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    return faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0;
+}
+
 }  // namespace
 
 PlatformFile* fileOpenRead(const char* path) {
@@ -230,20 +265,24 @@ PlatformFile* fileCreate(const char* path) {
 
 PlatformFile* fileCreateReplacing(const char* path) {
     if (!path || faultHit(FAULT_CREATE)) return nullptr;
+    // The new file goes beside the file the links lead to, and is renamed
+    // over that file: the links stay links.
+    char* target = followLinks(path);
+    if (!target) return nullptr;
     struct stat st;
-    if (stat(path, &st) == 0 && S_ISDIR(st.st_mode)) return nullptr;
-    size_t n = strlen(path);
-    char* target = static_cast<char*>(malloc(n + 1));
-    char* temporary = static_cast<char*>(malloc(n + 16));
-    if (!target || !temporary) {
+    if (stat(target, &st) == 0 && (S_ISDIR(st.st_mode) || !writable(target, st.st_mode))) {
         free(target);
-        free(temporary);
         return nullptr;
     }
-    memcpy(target, path, n + 1);
+    size_t n = strlen(target);
+    char* temporary = static_cast<char*>(malloc(n + 16));
+    if (!temporary) {
+        free(target);
+        return nullptr;
+    }
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        snprintf(temporary, n + 16, "%s.%02d.tmp~", path, attempt);
+        snprintf(temporary, n + 16, "%s.%02d.tmp~", target, attempt);
         fd = open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0 && errno != EEXIST) break;
     }
@@ -271,13 +310,17 @@ bool fileWrite(PlatformFile* file, const void* data, uint32_t count) {
     return true;
 }
 
-bool fileFinish(PlatformFile* file) {
+bool fileFinish(PlatformFile* file, bool* notReplaced) {
+    if (notReplaced) *notReplaced = false;
     if (!file) return false;
     bool ok = !faultHit(FAULT_FINISH);
     if (ok && file->temporary) ok = fsync(file->fd) == 0;
     if (close(file->fd) != 0) ok = false;
     if (file->temporary) {
-        if (ok) ok = rename(file->temporary, file->target) == 0;
+        if (ok) {
+            ok = !faultHit(FAULT_REPLACE) && rename(file->temporary, file->target) == 0;
+            if (!ok && notReplaced) *notReplaced = true;
+        }
         if (!ok) unlink(file->temporary);
     }
     release(file);

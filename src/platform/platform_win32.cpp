@@ -80,8 +80,10 @@ PlatformFile* fileOpenRead(const char* path) {
 
 bool fileSize(PlatformFile* file, uint32_t* size) {
     if (!file || !size || faultHit(FAULT_SIZE)) return false;
-    DWORD s = GetFileSize(file->handle, nullptr);
-    if (s == INVALID_FILE_SIZE) return false;
+    DWORD high = 0;
+    DWORD s = GetFileSize(file->handle, &high);
+    // 4 GiB and more has a high part; 0xFFFFFFFF is also the failure value.
+    if (s == INVALID_FILE_SIZE || high != 0) return false;
     *size = s;
     return true;
 }
@@ -105,8 +107,10 @@ PlatformFile* fileCreate(const char* path) {
 
 PlatformFile* fileCreateReplacing(const char* path) {
     if (!path || faultHit(FAULT_CREATE)) return nullptr;
+    // CREATE_ALWAYS refuses a read-only file; the move would replace it
+    // and drop the attribute.
     DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         return nullptr;
     size_t n = strlen(path);
     char* target = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, n + 1));
@@ -139,15 +143,18 @@ bool fileWrite(PlatformFile* file, const void* data, uint32_t count) {
     return n == count;
 }
 
-bool fileFinish(PlatformFile* file) {
+bool fileFinish(PlatformFile* file, bool* notReplaced) {
+    if (notReplaced) *notReplaced = false;
     if (!file) return false;
     bool ok = !faultHit(FAULT_FINISH);
     if (ok && file->temporary) ok = FlushFileBuffers(file->handle) != 0;
     if (!CloseHandle(file->handle)) ok = false;
     if (file->temporary) {
-        if (ok)
-            ok = MoveFileExA(file->temporary, file->target,
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        if (ok) {
+            ok = !faultHit(FAULT_REPLACE) &&
+                 MoveFileExA(file->temporary, file->target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+            if (!ok && notReplaced) *notReplaced = true;
+        }
         if (!ok) DeleteFileA(file->temporary);
     }
     release(file);

@@ -96,6 +96,8 @@
 #define IDS_REASON_NO_ROWS 75
 #define IDS_REASON_NO_NAMES 76
 #define IDS_REASON_UNKNOWN 77
+#define IDS_REASON_SAVED_TOO_LARGE 78
+#define IDS_REASON_CANNOT_REPLACE 79
 
 // ---- Main window panes -----------------------------------------------------
 #define IDC_TABLE_LIST 3001

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "gxt/gxt.h"
+#include "gxt_generator.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 
@@ -214,6 +215,50 @@ TEST_F(LifecycleTest, AFailedSaveKeepsTheEditsMarkedAndTheTitle) {
     EXPECT_NE(gShell.mainWindow, nullptr);
     EXPECT_TRUE(gDocument.loaded);
     EXPECT_EQ(gShell.gxtModified, 1u);
+}
+
+TEST_F(LifecycleTest, SavesThatCannotFinishSayWhyAndKeepTheEdits) {
+    // A string shared by three keys is saved once per key: 6.3 MB would
+    // become 18.9 MB, more than a GXT file may be. The save over the file
+    // itself is refused and the file stays as it was.
+    const std::string text(6300000, 's');
+    GenDocument doc;
+    doc.variant = '@';
+    doc.tables.push_back({"MAIN", {{"A", 0, text}, {"B", 0, text}, {"C", 0, text}}});
+    GenOptions share;
+    share.shareEqualTexts = true;
+    const std::string big = dir.file("big.gxt");
+    ASSERT_TRUE(writeFileBytes(big, generateGxt(doc, share)));
+    const std::string locked = dir.file("locked.gxt");
+    ASSERT_TRUE(writeFile(locked, "previous contents"));
+    struct Case {
+        std::string opened;  // empty: the sample opened by the fixture
+        std::string target;
+        FaultPoint fault;    // FAULT_POINT_COUNT: none
+        int code;
+        UINT reason;
+    } cases[] = {
+        {"", locked, FAULT_REPLACE, kNotReplaced, IDS_REASON_CANNOT_REPLACE},
+        {big, big, FAULT_POINT_COUNT, 3004, IDS_REASON_SAVED_TOO_LARGE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        if (!c.opened.empty()) ASSERT_EQ(open(c.opened), 1);
+        const std::string before = readFile(c.target);
+        const std::string shown = title();
+        gShell.gxtModified = 1;
+        if (c.fault != FAULT_POINT_COUNT) faultArm(c.fault, 1);
+        driver.then(DialogDriver::press(IDOK));
+        EXPECT_EQ(saveGxtAs(c.target.c_str()), 0);
+        faultReset();
+        expectLastMessage(failureText(OP_SAVE_GXT, c.target, c.code));
+        expectLastMessage(c.target);
+        expectLastMessage(loadString(c.reason));
+        EXPECT_EQ(gShell.gxtModified, 1u);
+        EXPECT_EQ(title(), shown);
+        EXPECT_EQ(readFile(c.target), before);
+        gShell.gxtModified = 0;
+    }
 }
 
 TEST_F(LifecycleTest, AFailedIdListExportKeepsTheNamesMarkedAndCancelsTheClose) {

@@ -201,6 +201,48 @@ TEST_F(Loading, StructureOutsideTheFileIsRefused) {
     refused(std::vector<uint8_t>(bad.begin(), bad.begin() + 100), "table records past the end");
 }
 
+TEST_F(Loading, TablesMayShareOneBlockWithinTheMemoryLimit) {
+    // The first tables' records all point at the first table's block (a
+    // later table's block starts with the 8-byte name copy, which is not
+    // read). What they claim together may exceed the file; only the memory
+    // the document would take bounds it.
+    struct Case {
+        uint32_t sharing;       // tables on the one block
+        uint32_t entries;       // entries of the block
+        uint32_t textLength;    // characters of each entry's text
+        int expected;
+    } cases[] = {
+        {2, 3, 10000, 0},       // 30 KB of text claimed twice in a 49 KB file
+        {524, 1000, 20, 0},
+        {524, 65535, 0, 2007},  // 34 million entries: gigabytes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sharing << " tables, " << c.entries << " entries");
+        GenDocument doc = oneTable('@', {}, "SHARED");
+        for (uint32_t k = 0; k < c.entries; ++k)
+            doc.tables[0].entries.push_back({"", k + 1, std::string(c.textLength, (char)('a' + k % 26))});
+        std::vector<uint8_t> f = generateGxt(doc);
+        const uint32_t block = get32le(f, 4 + 8 + 8);
+        for (uint32_t i = 1; i < c.sharing; ++i) put32le(f, 4 + 8 + 12 * i + 8, block - 8);
+        ASSERT_EQ(openBytes(f), c.expected);
+        if (c.expected != 0) {
+            expectClosed();
+            continue;
+        }
+        selectTable(0);
+        const std::vector<std::string> shared = rowTexts();
+        ASSERT_EQ(shared.size(), c.entries);
+        selectTable(c.sharing - 1);
+        EXPECT_EQ(rowTexts(), shared);
+        // Saved, every table gets its own block, and reads back the same.
+        const std::string path = dir.file("resaved.gxt");
+        ASSERT_EQ(saveDocument(path.c_str()), 0);
+        ASSERT_EQ(openDocument(path.c_str()), 0);
+        selectTable(c.sharing - 1);
+        EXPECT_EQ(rowTexts(), shared);
+    }
+}
+
 TEST_F(Loading, TruncatedFilesNeverLoadPartly) {
     for (char v : {'0', '1', '2', '@'}) {
         GenDocument doc = randomDocument(v, 7, 6, true);

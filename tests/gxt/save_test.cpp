@@ -177,10 +177,16 @@ TEST_F(Saving, SaveDocumentCodesAndTheOldFileSurvivesFailures) {
     struct Case {
         FaultPoint point;
         int expected;
-    } cases[] = {{FAULT_ALLOC, 3001}, {FAULT_CREATE, 3002}, {FAULT_WRITE, 3003}, {FAULT_FINISH, 3003}};
+        bool notReplaced;  // written in full, but the target could not be replaced
+    } cases[] = {{FAULT_ALLOC, 3001, false},
+                 {FAULT_CREATE, 3002, false},
+                 {FAULT_WRITE, 3003, false},
+                 {FAULT_FINISH, 3003, false},
+                 {FAULT_REPLACE, 3003, true}};
     for (const Case& c : cases) {
         faultArm(c.point, 1);
-        EXPECT_EQ(saveDocument(target.c_str()), c.expected);
+        EXPECT_EQ(saveDocument(target.c_str()), c.expected) << c.point;
+        EXPECT_EQ(lastSaveNotReplaced(), c.notReplaced) << c.point;
         EXPECT_EQ(textOf(readFileBytes(target)), "previous contents");
         faultReset();
     }
@@ -192,4 +198,44 @@ TEST_F(Saving, SaveDocumentCodesAndTheOldFileSurvivesFailures) {
     selectTable(0);
     EXPECT_STREQ(rowText(0), "edited");
     EXPECT_EQ(saveDocument(dir.path.c_str()), 3002);  // a directory cannot be replaced
+}
+
+TEST_F(Saving, AFileTooLargeToOpenAgainIsNeverWritten) {
+    // Keys A and B share a string of 6,000,000 characters, which the saved
+    // file holds twice. In the last of 127 tables (no padding after it),
+    // the saved file has 1536 + 16 + 125 * 24 + 24 + 4 * 8 + 16 bytes of
+    // structure and 2 * 6000001 + (kFill + 1) + 2 of strings: 0xFFFFFF, the
+    // largest file the loader takes, while D's text is "d".
+    const uint32_t kFill = 4772602;
+    GenDocument doc;
+    doc.variant = '2';
+    for (int i = 0; i < 126; ++i) doc.tables.push_back({"T" + std::to_string(i), {}});
+    doc.tables.push_back({"BIG", {{"A", 0, std::string(6000000, 'x')},
+                                  {"B", 0, std::string(6000000, 'x')},
+                                  {"C", 0, std::string(kFill, 'y')},
+                                  {"D", 0, "d"}}});
+    GenOptions share;
+    share.shareEqualTexts = true;
+    ASSERT_EQ(openGenerated(doc, share), 0);
+    const std::string target = write("target.gxt", std::string("previous contents"));
+    ASSERT_EQ(selectTable(126), 1);
+    ASSERT_STREQ(rowText(3), "d");
+
+    // One more character and the file would be 16 MiB: nothing is created.
+    ASSERT_EQ(setRowText(3, "dd", 2), 1);
+    faultReset();
+    EXPECT_EQ(saveDocument(target.c_str()), 3004);
+    EXPECT_EQ(saveDocument(dir.file("new.gxt").c_str()), 3004);
+    EXPECT_EQ(faultCalls(FAULT_CREATE), 0u);
+    EXPECT_EQ(textOf(readFileBytes(target)), "previous contents");
+    EXPECT_EQ(fileOpenRead(dir.file("new.gxt").c_str()), nullptr);
+    EXPECT_STREQ(rowText(3), "dd");
+
+    ASSERT_EQ(setRowText(3, "d", 1), 1);
+    ASSERT_EQ(saveDocument(target.c_str()), 0);
+    EXPECT_EQ(readFileBytes(target).size(), 0xFFFFFFu);
+    ASSERT_EQ(openDocument(target.c_str()), 0);
+    selectTable(126);
+    EXPECT_EQ(rowCount(), 4u);
+    EXPECT_STREQ(rowText(3), "d");
 }

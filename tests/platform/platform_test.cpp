@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstring>
+#include <filesystem>
 
+#include "gxt/gxt.h"
+#include "gxt/gxt_test_util.h"
 #include "platform/platform.h"
 #include "test_support.h"
 
@@ -112,8 +117,111 @@ TEST_F(PlatformFiles, ReplacingWriteCreatesANewFile) {
     ASSERT_TRUE(fileWrite(f, "abc", 3));
     ASSERT_TRUE(fileFinish(f));
     EXPECT_EQ(textOf(readFileBytes(path)), "abc");
-    EXPECT_EQ(fileCreateReplacing(dir.path.c_str()), nullptr);
 }
+
+TEST_F(PlatformFiles, ReplacingWriteRefusesWhatCannotBeWritten) {
+    // As a file opened for writing would be refused: a directory, and a
+    // read-only file (read-only attribute, or a mode without write bits,
+    // which holds for root too). The target stays as it was.
+    struct Case {
+        const char* what;
+        int mode;  // 0: the directory itself
+    } cases[] = {{"directory", 0}, {"read-only file", 0444}, {"writable file", 0644}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string path = dir.path;
+        if (c.mode) {
+            path = write(std::string(c.what) + ".bin", std::string("kept"));
+            ASSERT_EQ(chmod(path.c_str(), c.mode), 0);
+        }
+        PlatformFile* f = fileCreateReplacing(path.c_str());
+        const bool writable = c.mode & 0200;
+        EXPECT_EQ(f != nullptr, writable);
+        if (f) {
+            ASSERT_TRUE(fileWrite(f, "new", 3));
+            ASSERT_TRUE(fileFinish(f));
+        }
+        if (!c.mode) continue;
+        EXPECT_EQ(textOf(readFileBytes(path)), writable ? "new" : "kept");
+        struct stat st;
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        EXPECT_EQ((st.st_mode & 0200) != 0, writable);
+        chmod(path.c_str(), 0644);
+    }
+}
+
+TEST_F(PlatformFiles, AFailedReplacementIsToldApartFromAFailedWrite) {
+    std::string path = write("t.txt", std::string("old"));
+    struct Case {
+        FaultPoint point;
+        bool notReplaced;
+    } cases[] = {{FAULT_FINISH, false}, {FAULT_REPLACE, true}};
+    for (const Case& c : cases) {
+        PlatformFile* f = fileCreateReplacing(path.c_str());
+        ASSERT_NE(f, nullptr);
+        ASSERT_TRUE(fileWrite(f, "new", 3));
+        faultArm(c.point, 1);
+        bool notReplaced = !c.notReplaced;
+        EXPECT_FALSE(fileFinish(f, &notReplaced));
+        EXPECT_EQ(notReplaced, c.notReplaced) << c.point;
+        EXPECT_EQ(textOf(readFileBytes(path)), "old");
+    }
+    faultReset();
+}
+
+// A file of 4 GiB and 52 bytes must not pass for one of 52 bytes: its size
+// does not fit, and loading it fails at the size.
+TEST_F(PlatformFiles, SizesBeyondThirtyTwoBitsAreRefused) {
+    const std::string path = write("huge.gxt", generateGxt(oneTable('0', {{"A", "hello world"}})));
+    ASSERT_EQ(readFileBytes(path).size(), 52u);
+    std::error_code ec;
+    std::filesystem::resize_file(path, (4ull << 30) + 52, ec);  // sparse: takes no disk space
+    ASSERT_FALSE(ec) << ec.message();
+    PlatformFile* f = fileOpenRead(path.c_str());
+    ASSERT_NE(f, nullptr);
+    uint32_t size = 7;
+    EXPECT_FALSE(fileSize(f, &size));
+    fileClose(f);
+    EXPECT_EQ(openDocument(path.c_str()), 2002);
+    EXPECT_FALSE(gDocument.loaded);
+}
+
+#ifndef _WIN32
+// Saving through a symbolic link writes the file it points at; the link
+// stays, also for a chain of links, a relative one, and one whose file does
+// not exist yet.
+TEST_F(PlatformFiles, ReplacingWriteFollowsSymbolicLinks) {
+    ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0755), 0);
+    const std::string target = write("sub/real.gxt", std::string("old"));
+    struct Case {
+        const char* link;
+        const char* pointsAt;
+        std::string written;
+    } cases[] = {
+        {"direct", "sub/real.gxt", target},
+        {"chained", "direct", target},
+        {"sub/relative", "real.gxt", target},
+        {"absolute", nullptr, target},
+        {"dangling", "sub/new.gxt", dir.file("sub/new.gxt")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        const std::string link = dir.file(c.link);
+        ASSERT_EQ(symlink(c.pointsAt ? c.pointsAt : target.c_str(), link.c_str()), 0);
+        PlatformFile* f = fileCreateReplacing(link.c_str());
+        ASSERT_NE(f, nullptr);
+        ASSERT_TRUE(fileWrite(f, c.link, (uint32_t)strlen(c.link)));
+        ASSERT_TRUE(fileFinish(f));
+        struct stat st;
+        ASSERT_EQ(lstat(link.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode));
+        EXPECT_EQ(textOf(readFileBytes(c.written)), c.link);
+    }
+    // A loop of links leads to no file.
+    ASSERT_EQ(symlink("loop", dir.file("loop").c_str()), 0);
+    EXPECT_EQ(fileCreateReplacing(dir.file("loop").c_str()), nullptr);
+}
+#endif
 
 TEST(PlatformText, AnsiLowerCaseFoldsLettersOnly) {
     EXPECT_EQ(ansiLower('A'), 'a');

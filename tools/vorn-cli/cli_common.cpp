@@ -69,7 +69,8 @@ const char* cliReason(CliOperation operation, int code) {
                 case 3000: return "no file name given";
                 case 3001: return "no document, or not enough memory to build the file";
                 case 3002: return "cannot create the file";
-                case 3003: return "cannot write the file";
+                case 3003: return lastSaveNotReplaced() ? "cannot replace the file" : "cannot write the file";
+                case 3004: return "the saved file would be 16 MiB or larger";
             }
             break;
         case CliOperation::ImportTbl:
