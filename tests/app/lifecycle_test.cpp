@@ -243,7 +243,9 @@ TEST_F(LifecycleTest, SavesThatCannotFinishSayWhyAndKeepTheEdits) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
-        if (!c.opened.empty()) ASSERT_EQ(open(c.opened), 1);
+        if (!c.opened.empty()) {
+            ASSERT_EQ(open(c.opened), 1);
+        }
         const std::string before = readFile(c.target);
         const std::string shown = title();
         gShell.gxtModified = 1;
