@@ -1,6 +1,7 @@
 // What the side-file fuzz targets share: one generated document of each
-// layout (written once, loaded afresh for every input), the scratch files,
-// and a walk through every accessor that checks what the importers left.
+// layout (loaded once, put back as loaded after every input), the scratch
+// files, and a walk through every accessor that checks what the importers
+// left.
 // Header only: each fuzz_*.cpp is an executable of its own.
 #pragma once
 
@@ -11,9 +12,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gxt/gxt.h"
+#include "gxt/hash_index.h"
 #include "gxt_generator.h"
 #include "sidefiles/string_list.h"
 #include "sidefiles/text_io.h"
@@ -91,35 +94,83 @@ inline GenDocument fuzzDocument(char layout) {
     return doc;
 }
 
-// Loads the layout's document afresh.
-inline void openLayout(char layout) {
-    static std::string paths[4];
-    const int i = layout == '0' ? 0 : layout == '1' ? 1 : layout == '2' ? 2 : 3;
-    if (paths[i].empty()) {
-        paths[i] = scratchPath(std::string("doc-") + (char)('a' + i) + ".gxt");
-        check(writeFileBytes(paths[i], generateGxt(fuzzDocument(layout))), "cannot write a document");
-    }
-    check(openDocument(paths[i].c_str()) == 0 && gDocument.loaded, "a generated document does not load");
-}
-
-inline const std::string& inputPath(const uint8_t* data, size_t size) {
-    static const std::string path = scratchPath("input");
-    check(writeFileBytes(path, std::vector<uint8_t>(data, data + size)), "cannot write the input");
-    return path;
-}
-
-// What an entry shows: its name or placeholder, and its text.
-struct Shown {
-    const GxtEntry* entry;
-    std::string name;
-    uint32_t nameKnown;
-    const char* replacement;
-    std::string text;
+// The four generated documents stay loaded for the whole run, each in its
+// own heap; gDocument holds the one in use (openLayout) and the others wait
+// in their slots. Loading the larger layouts (hundreds of tables) costs far
+// more than any input, so instead of loading afresh for every input,
+// closeLayout undoes what the input changed: the names and texts of entries
+// (the only parts of an entry an import may set), the string list view and
+// the document's own fields. A fingerprint of everything the importers could
+// reach, taken when the document was loaded, must come back after every
+// undo, so that a change the undo misses stops the run at the input that
+// made it instead of leaking into later inputs.
+struct LoadedLayout {
+    GxtDocument document;                        // gDocument as loaded
+    std::vector<std::vector<GxtEntry>> entries;  // each table's entries as loaded
+    uint64_t fingerprint = 0;
+    bool loaded = false;
 };
 
-// Every row of every table (or of the string list), checked on the way.
-inline std::vector<Shown> walk() {
+inline LoadedLayout& layoutSlot(char layout) {
+    static LoadedLayout slots[4];
+    return slots[layout == '0' ? 0 : layout == '1' ? 1 : layout == '2' ? 2 : 3];
+}
+
+inline char& currentLayout() {
+    static char layout = 0;
+    return layout;
+}
+
+// Whether any entry of the open document's table t differs from the loaded
+// one in what the importers set: its name or its text.
+inline bool tableChanged(uint32_t t) {
+    const GxtTable& table = gDocument.tables[t];
+    const std::vector<GxtEntry>& loaded = layoutSlot(currentLayout()).entries[t];
+    for (uint32_t k = 0; k < table.entryCount; ++k) {
+        const GxtEntry& e = table.entries[k];
+        if (e.replacementText || e.storedLength != loaded[k].storedLength || e.nameKnown != loaded[k].nameKnown ||
+            memcmp(e.name, loaded[k].name, sizeof e.name) != 0)
+            return true;
+    }
+    return false;
+}
+
+inline bool documentChanged() {
+    for (uint32_t t = 0; t < gDocument.tableCount; ++t)
+        if (tableChanged(t)) return true;
+    return false;
+}
+
+// What a row shows: its entry, its name or placeholder and its text. The
+// names and texts are copied into one buffer of the walk; a Walk that is
+// walked into again keeps its buffers, so that a walk allocates nothing once
+// they are large enough.
+struct Shown {
+    const GxtEntry* entry;
+    uint32_t nameKnown;
+    const char* replacement;
+    std::string_view name;
+    std::string_view text;
+};
+
+struct Walk {
     std::vector<Shown> rows;
+    std::vector<char> bytes;  // the names and texts the rows show
+    std::vector<uint32_t> at;  // where each row's name and text start in bytes
+};
+
+// The rows of the string list, or of the tables, checked on the way, into w.
+// By default only the tables in which the input changed a name or a text are
+// walked: every other table is just as loaded (closeLayout checks that), and
+// the first walk after loading, of every table, has checked them.
+inline const Walk& walk(Walk& w, bool everyTable = false) {
+    w.rows.clear();
+    w.bytes.clear();
+    w.at.clear();
+    auto keep = [&w](const char* text) {
+        w.at.push_back((uint32_t)w.bytes.size());
+        w.bytes.insert(w.bytes.end(), text, text + textLength(text));
+    };
     auto visit = [&](uint32_t count) {
         check(rowCount() == count, "rowCount disagrees with the rows");
         for (uint32_t r = 0; r < count; ++r) {
@@ -131,7 +182,9 @@ inline std::vector<Shown> walk() {
             check(textLength(e->name) <= gDocument.keyNameLimit, "a name is longer than the layout allows");
             if (gDocument.keyScheme == '@' && e->nameKnown && e->name[0] && textLength(e->name) < gDocument.keyNameLimit)
                 check(keyHash(e->name) == e->hash, "an entry was named by a name of another hash");
-            rows.push_back({e, e->name, e->nameKnown, e->replacementText, text});
+            w.rows.push_back({e, e->nameKnown, e->replacementText, {}, {}});
+            keep(e->name);
+            keep(text);
         }
         check(entryAtRow(count) == nullptr && rowText(count) == nullptr, "a row past the end answers");
     };
@@ -139,30 +192,42 @@ inline std::vector<Shown> walk() {
         check(gStringList.count > 0 && gStringList.entries, "an active string list without rows");
         check(tableCount() == 0 && selectTable(0) == 0, "the string list view offers tables");
         visit(gStringList.count);
-        return rows;
+    } else {
+        const uint32_t tables = tableCount();
+        check(tables == gDocument.tableCount, "tableCount disagrees with the tables");
+        for (uint32_t t = 0; t < tables; ++t) {
+            if (!everyTable && !tableChanged(t)) continue;
+            check(selectTable(t) == 1, "selectTable refused a table");
+            visit(gDocument.tables[t].entryCount);
+        }
     }
-    for (uint32_t t = 0; t < tableCount(); ++t) {
-        check(selectTable(t) == 1, "selectTable refused a table");
-        visit(gDocument.tables[t].entryCount);
+    const std::vector<uint32_t>& at = w.at;
+    w.at.push_back((uint32_t)w.bytes.size());
+    for (size_t i = 0; i < w.rows.size(); ++i) {
+        w.rows[i].name = std::string_view(w.bytes.data() + at[2 * i], at[2 * i + 1] - at[2 * i]);
+        w.rows[i].text = std::string_view(w.bytes.data() + at[2 * i + 1], at[2 * i + 2] - at[2 * i + 1]);
     }
-    return rows;
+    return w;
 }
 
-// Exports what the view shows (the string list, or each table with
-// entries) and imports it again: nothing may change.
-inline void exportAndImportChangeNothing() {
-    const std::string path = scratchPath("export.txt");
-    const std::vector<Shown> before = walk();
+// Exports what the view shows (the string list, or each table with entries)
+// and imports it again: nothing may change. Walked is what walk(everyTable)
+// gave for the view; as there, only tables in which the input changed a name
+// or a text go out unless everyTable is set.
+inline void exportAndImportChangeNothing(const Walk& walked, bool everyTable = false) {
+    const std::vector<Shown>& before = walked.rows;
+    static const std::string path = scratchPath("export.txt");
     const uint32_t tables = gStringList.on ? 1 : tableCount();
     for (uint32_t t = 0; t < tables; ++t) {
         if (!gStringList.on) {
-            if (gDocument.tables[t].entryCount == 0) continue;
+            if (gDocument.tables[t].entryCount == 0 || (!everyTable && !tableChanged(t))) continue;
             selectTable(t);
         }
         check(exportText(path.c_str()) == 0, "exportText failed");
         check(importText(path.c_str()) == 0, "importText of an export failed");
     }
-    const std::vector<Shown> after = walk();
+    static Walk again;
+    const std::vector<Shown>& after = walk(again, everyTable).rows;
     check(after.size() == before.size(), "the rows changed on importing an export");
     for (size_t i = 0; i < before.size(); ++i) {
         check(after[i].entry == before[i].entry && after[i].name == before[i].name &&
@@ -170,7 +235,128 @@ inline void exportAndImportChangeNothing() {
               "importing an export changed a row");
         check(after[i].replacement == before[i].replacement, "importing an export replaced an equal text");
     }
+}
+
+// A hash of the document's tables, entries, orders and texts, and of its
+// fields that are not addresses: FNV-1a taken a 64-bit word at a time, in
+// which a change to any one word always changes the result.
+inline uint64_t fingerprint() {
+    uint64_t h = 0xCBF29CE484222325ull;
+    auto value = [&h](uint64_t v) { h = (h ^ v) * 0x100000001B3ull; };
+    auto add = [&value](const void* bytes, size_t size) {
+        const char* p = static_cast<const char*>(bytes);
+        for (; size >= 8; size -= 8, p += 8) {
+            uint64_t v;
+            memcpy(&v, p, 8);
+            value(v);
+        }
+        uint64_t rest = 0;
+        memcpy(&rest, p, size);
+        value(rest ^ ((uint64_t)size << 56));
+    };
+    const GxtDocument& d = gDocument;
+    for (uint64_t v : {(uint64_t)d.formatVariant, (uint64_t)d.keyScheme, (uint64_t)d.keyNameLimit,
+                       (uint64_t)d.charWidth, (uint64_t)d.headerSize, (uint64_t)d.keyRecordSize,
+                       (uint64_t)d.hashedKeys, (uint64_t)d.tableCount, (uint64_t)(int64_t)d.currentTable,
+                       (uint64_t)d.loaded, (uint64_t)d.textTotal, (uint64_t)d.imageSize, (uint64_t)(d.image != nullptr),
+                       (uint64_t)(d.worker != nullptr), (uint64_t)gStringList.on, (uint64_t)gStringList.count})
+        value(v);
+    for (uint32_t t = 0; t < d.tableCount; ++t) {
+        const GxtTable& table = d.tables[t];
+        add(table.name, sizeof table.name);
+        value(table.entryCount);
+        for (uint32_t k = 0; k < table.entryCount; ++k) {
+            const GxtEntry& e = table.entries[k];
+            for (uint64_t v : {(uint64_t)e.hash, (uint64_t)(uint32_t)e.textPos, (uint64_t)(uint32_t)e.keyIndex,
+                               (uint64_t)(uint32_t)e.storedLength, (uint64_t)(e.replacementText != nullptr),
+                               (uint64_t)e.nameKnown, (uint64_t)(table.rowOrder[k] - table.entries),
+                               (uint64_t)(table.keyOrder[k] - table.entries)})
+                value(v);
+            add(e.name, sizeof e.name);
+        }
+    }
+    if (d.rawText) add(d.rawText, (size_t)d.textTotal + 1);
+    if (d.displayText) add(d.displayText, (size_t)d.textTotal + 1);
+    return h;
+}
+
+// Undoes every change to the open document since it was loaded and checks
+// that it is the document as loaded again; the document then waits in its
+// slot and gDocument holds none.
+inline void putBack(LoadedLayout& slot) {
+    check(gDocument.heap == slot.document.heap && gDocument.tables == slot.document.tables,
+          "the open document is not the layout's");
+    if (gStringList.on) check(closeStringList() == 0, "closeStringList failed");
+    for (uint32_t t = 0; t < gDocument.tableCount; ++t) {
+        GxtEntry* entries = gDocument.tables[t].entries;
+        const std::vector<GxtEntry>& loaded = slot.entries[t];
+        for (uint32_t k = 0; k < gDocument.tables[t].entryCount; ++k) {
+            GxtEntry& e = entries[k];
+            check(e.hash == loaded[k].hash && e.textPos == loaded[k].textPos && e.keyIndex == loaded[k].keyIndex,
+                  "an import changed an entry's key or position");
+            if (e.replacementText != loaded[k].replacementText) documentFree(e.replacementText);
+            e.replacementText = loaded[k].replacementText;
+            e.storedLength = loaded[k].storedLength;
+            e.nameKnown = loaded[k].nameKnown;
+            memcpy(e.name, loaded[k].name, sizeof e.name);
+        }
+    }
+    gDocument = slot.document;
+    check(fingerprint() == slot.fingerprint, "undoing an input did not bring the document back as loaded");
+    // The key indexes point into this document: forget them (the next
+    // lookup in whichever document is open builds them again).
+    hashIndexForget();
+    gDocument = GxtDocument{};
+    gDocument.currentTable = -1;
+    gStringList = StringListView{};
+}
+
+// Loads the layout's generated document, checks every table of it once,
+// and keeps it in its slot.
+inline void loadLayout(char layout, LoadedLayout& slot) {
+    const std::string path = scratchPath(std::string("doc-") + layout + ".gxt");
+    check(writeFileBytes(path, generateGxt(fuzzDocument(layout))), "cannot write a document");
+    check(openDocument(path.c_str()) == 0 && gDocument.loaded, "a generated document does not load");
     fileRemove(path.c_str());
+    slot.document = gDocument;
+    slot.entries.assign(gDocument.tableCount, {});
+    for (uint32_t t = 0; t < gDocument.tableCount; ++t) {
+        const GxtTable& table = gDocument.tables[t];
+        slot.entries[t].assign(table.entries, table.entries + table.entryCount);
+    }
+    slot.fingerprint = fingerprint();
+    slot.loaded = true;
+    currentLayout() = layout;
+    Walk w;
+    exportAndImportChangeNothing(walk(w, true), true);
+    putBack(slot);
+    currentLayout() = 0;
+}
+
+// Makes the layout's document the open one, just as it was loaded.
+inline void openLayout(char layout) {
+    check(currentLayout() == 0, "a layout was opened before the last one was closed");
+    LoadedLayout& slot = layoutSlot(layout);
+    if (!slot.loaded) {
+        gDocument = GxtDocument{};
+        gDocument.currentTable = -1;
+        loadLayout(layout, slot);
+    }
+    gDocument = slot.document;
+    currentLayout() = layout;
+}
+
+// Puts the open layout's document back as it was loaded.
+inline void closeLayout() {
+    check(currentLayout() != 0, "no layout is open");
+    putBack(layoutSlot(currentLayout()));
+    currentLayout() = 0;
+}
+
+inline const std::string& inputPath(const uint8_t* data, size_t size) {
+    static const std::string path = scratchPath("input");
+    check(writeFileBytes(path, std::vector<uint8_t>(data, data + size)), "cannot write the input");
+    return path;
 }
 
 }  // namespace sidefuzz

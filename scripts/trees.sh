@@ -1,6 +1,7 @@
 # Sourced by scripts/test and scripts/run: how each build tree is configured.
 # Every tree is a Ninja tree under build/, of the RelWithDebInfo type, with
-# its optimisation and debug information chosen here:
+# warnings as errors (VORN_WERROR) and its optimisation and debug
+# information chosen here:
 #
 # - native: -O2 -g, as shipped code is measured and debugged.
 # - asan, tsan: -O1 with line tables only, as the sanitizers advise; enough
@@ -36,7 +37,7 @@ vorn_configure() {
         *) return 1 ;;
     esac
     mkdir -p "$tree"
-    if ! cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    if ! cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORN_WERROR=ON \
         "-DCMAKE_C_FLAGS_RELWITHDEBINFO=$flags -DNDEBUG" "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=$flags -DNDEBUG" \
         "${options[@]}" >"$tree/configure.log" 2>&1; then
         cat "$tree/configure.log" >&2

@@ -148,6 +148,8 @@ bool nameIndexLookup(const char* name, GxtEntry** found) {
 }
 
 void hashIndexForget() {
+    documentFree(gIndex.slots);
+    documentFree(gNames.slots);
     gIndex = HashIndex{};
     gNames = NameIndex{};
 }

@@ -19,6 +19,7 @@ int32_t hashIndexTable(uint32_t hash);
 // it), and then the caller searches every table itself.
 bool nameIndexLookup(const char* name, GxtEntry** found);
 
-// Forgets both indexes; called when the document is released, after which its
-// memory is no longer there.
+// Forgets both indexes and frees their memory in the document's heap, so
+// that the next lookup builds them again; called when the document is
+// released, before its heap goes.
 void hashIndexForget();
