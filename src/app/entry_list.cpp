@@ -71,11 +71,17 @@ void sendCommandForSelection(UINT command) {
 }
 
 // No row selected, focused or marked: what was marked in another table
-// names nothing in this one.
+// names nothing in this one. Only the rows that have a state are cleared,
+// not every row of a table that may hold 65535.
 void clearEntrySelection() {
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(gShell.entryList, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&item);
+    const UINT states[] = {LVNI_SELECTED, LVNI_FOCUSED};
+    for (UINT which : states) {
+        const WPARAM row = (WPARAM)SendMessageA(gShell.entryList, LVM_GETNEXTITEM, (WPARAM)-1, which);
+        if ((int32_t)row < 0) continue;
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(gShell.entryList, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    }
     SendMessageA(gShell.entryList, LVM_SETSELECTIONMARK, 0, -1);
 }
 
