@@ -256,8 +256,11 @@ int openStringList(const char* given) {
         if (gShell.stringListView) closeStringListView();
         return 0;
     }
-    ShowWindow(gShell.tableList, SW_HIDE);
+    // The view is on before the list hides, so that the focus it hands back
+    // to the main window goes on to the entry list.
     gShell.stringListView = 1;
+    ShowWindow(gShell.tableList, SW_HIDE);
+    if (GetFocus() == gShell.tableList) SetFocus(gShell.entryList);
     layoutPanes(SIZE_RESTORED, 0);
     setEntryCount(rowCount());
     return 1;
@@ -313,8 +316,13 @@ void dispatchCommand(WPARAM wParam) {
     case IDM_EXPORT_ID_LIST: exportIdList(nullptr); break;
     case IDM_IMPORT_TEXT: importTextFile(nullptr); break;
     case IDM_EXPORT_TEXT: exportTextFile(nullptr); break;
-    case IDM_GUESS_ID: runGuessIdDialog(); break;
-    case IDM_MODIFY_STRING: runEditStringDialog(); break;
+    // Both act on the selected row; with none they open nothing.
+    case IDM_GUESS_ID:
+        if (selectedRow() >= 0) runGuessIdDialog();
+        break;
+    case IDM_MODIFY_STRING:
+        if (selectedRow() >= 0) runEditStringDialog();
+        break;
     case IDM_DECODE_TABLE: runDecodeTableDialog(); break;
     case IDM_FIND: runFindDialog(); break;
     case IDM_FIND_NEXT: findNext(0); break;

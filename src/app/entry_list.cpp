@@ -67,12 +67,36 @@ LRESULT customDraw(NMLVCUSTOMDRAW* draw) {
 }
 
 void sendCommandForSelection(UINT command) {
-    if (selectionMark() >= 0) SendMessageA(gShell.mainWindow, WM_COMMAND, command, 0);
+    if (selectedRow() >= 0) SendMessageA(gShell.mainWindow, WM_COMMAND, command, 0);
+}
+
+// No row selected, focused or marked: what was marked in another table
+// names nothing in this one. Only the rows that have a state are cleared,
+// not every row of a table that may hold 65535.
+void clearEntrySelection() {
+    const UINT states[] = {LVNI_SELECTED, LVNI_FOCUSED};
+    for (UINT which : states) {
+        const WPARAM row = (WPARAM)SendMessageA(gShell.entryList, LVM_GETNEXTITEM, (WPARAM)-1, which);
+        if ((int32_t)row < 0) continue;
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(gShell.entryList, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    }
+    SendMessageA(gShell.entryList, LVM_SETSELECTIONMARK, 0, -1);
 }
 
 }  // namespace
 
 int32_t selectionMark() { return (int32_t)SendMessageA(gShell.entryList, LVM_GETSELECTIONMARK, 0, 0); }
+
+int32_t selectedRow() {
+    const int32_t mark = selectionMark();
+    if (mark < 0 || mark >= (int32_t)SendMessageA(gShell.entryList, LVM_GETITEMCOUNT, 0, 0)) return -1;
+    if (!(SendMessageA(gShell.entryList, LVM_GETITEMSTATE, (WPARAM)mark, LVIS_SELECTED) & LVIS_SELECTED)) return -1;
+    return mark;
+}
+
+HWND listForFocus() { return gShell.stringListView ? gShell.entryList : gShell.lastFocusedList; }
 
 void setEntryCount(uint32_t count) { SendMessageA(gShell.entryList, LVM_SETITEMCOUNT, count, 0); }
 
@@ -120,7 +144,10 @@ void tableListNotification(uint32_t code) {
         // failed, the document is gone and the window says so.
         waitIndexWorker();
         if (!checkDocumentIndexed()) return;
-        if (selectTable((uint32_t)gShell.selectedTableRow)) setEntryCount(rowCount());
+        if (selectTable((uint32_t)gShell.selectedTableRow)) {
+            clearEntrySelection();
+            setEntryCount(rowCount());
+        }
         break;
     }
     case LBN_SETFOCUS:

@@ -25,15 +25,36 @@ void showSelected() {
     showPreviewText(row >= 0 ? rowText((uint32_t)row) : nullptr);
 }
 
-// The placement as the window has it now; a minimised window keeps what
-// the layout last recorded, a maximised one its last restored rectangle.
+// The rectangle the window returns to when restored, in screen coordinates.
+// The placement gives it in workspace coordinates (relative to the work area
+// of the window's monitor) for every window that is not a tool window.
+bool restoredRect(HWND window, RECT* r) {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement)) return false;
+    *r = placement.rcNormalPosition;
+    if (GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) return true;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+        OffsetRect(r, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+    return true;
+}
+
+// The placement as the window has it now. A minimised or maximised window
+// keeps its restored rectangle, wherever it was moved since the layout last
+// recorded one (a move alone records nothing); a minimised one also keeps
+// whether it was maximised.
 void recordPlacement() {
     HWND window = gShell.mainWindow;
-    if (IsIconic(window)) return;
-    gSettings.maximized = (GetWindowLongPtrA(window, GWL_STYLE) & WS_MAXIMIZE) ? 1 : 0;
-    if (gSettings.maximized) return;
+    const bool minimised = IsIconic(window);
+    if (!minimised) gSettings.maximized = (GetWindowLongPtrA(window, GWL_STYLE) & WS_MAXIMIZE) ? 1 : 0;
     RECT r;
-    if (!GetWindowRect(window, &r)) return;
+    if (minimised || gSettings.maximized) {
+        if (!restoredRect(window, &r)) return;
+    } else if (!GetWindowRect(window, &r)) {
+        return;
+    }
     gSettings.posX = r.left;
     gSettings.posY = r.top;
     gSettings.width = r.right - r.left;
@@ -68,7 +89,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         layoutPanes(wParam, 1);
         return 0;
     case WM_SETFOCUS:
-        SetFocus(gShell.lastFocusedList);
+        SetFocus(listForFocus());
         return 0;
     case WM_CLOSE:
         closeMainWindow();

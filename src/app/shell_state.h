@@ -142,6 +142,12 @@ LRESULT notifyEntryList(NMHDR* header);
 void tableListNotification(uint32_t code);
 // The entry list's selection mark, -1 for none.
 int32_t selectionMark();
+// The row the dialogs act on: the selection mark when that row exists and is
+// selected, else -1.
+int32_t selectedRow();
+// The list that takes the keyboard focus when the main window gets it: the
+// one that had it last, but the entry list while the table list is hidden.
+HWND listForFocus();
 void setEntryCount(uint32_t count);
 void invalidateEntryList(BOOL erase);
 

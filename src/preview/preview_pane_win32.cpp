@@ -24,8 +24,8 @@ void render(HDC dc) {
     renderMarkup(gPreview, gdiCanvas(context), gPreviewPane.previewHeight);
 }
 
-void applyScrollState() {
-    updateScrollState(gPreview);
+// The cursor of the slot the scroll state chose.
+void takeCursorSlot() {
     gPreviewPane.paneCursor = gPreviewPane.cursors[gPreview.cursorSlot];
 }
 
@@ -103,8 +103,7 @@ void showPreviewText(const char* text) {
     gPreview.text = text ? text : bannerText();
     gPreview.contentWidth = 0;
     gPreview.contentHeight = gPreviewPane.previewHeight;
-    gPreview.originX = 0;
-    gPreview.originY = 0;
+    homeOrigin(gPreview);
     if (HWND window = gPreviewPane.window) {
         // A new text is measured even when it arrives in the middle of a
         // drag (a key pressed while the button is held): otherwise it would
@@ -117,7 +116,8 @@ void showPreviewText(const char* text) {
         ReleaseDC(window, dc);
         gPreview.dragging = dragging;
     }
-    applyScrollState();
+    updateScrollState(gPreview);
+    takeCursorSlot();
     if (!text) gPreview.text = nullptr;
 }
 
@@ -147,10 +147,8 @@ LRESULT CALLBACK previewWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         if (gPreviewPane.window == window) gPreviewPane.window = nullptr;
         break;
     case WM_SIZE:
-        gPreview.paneWidth = lowWord(lParam);
-        gPreview.paneHeight = highWord(lParam);
-        applyScrollState();
-        clampOrigin(gPreview);
+        resizePane(gPreview, lowWord(lParam), highWord(lParam));
+        takeCursorSlot();
         redrawLater(window);
         return 0;
     case WM_PAINT:
@@ -163,10 +161,8 @@ LRESULT CALLBACK previewWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         if (dragStep(gPreview, lowWord(lParam), highWord(lParam))) redrawLater(window);
         return 0;
     case WM_LBUTTONDOWN:
-        gPreview.dragging = true;
+        beginDrag(gPreview, lowWord(lParam), highWord(lParam));
         SetCapture(window);
-        gPreview.dragLastX = lowWord(lParam);
-        gPreview.dragLastY = highWord(lParam);
         return 0;
     case WM_LBUTTONUP:
         gPreview.dragging = false;

@@ -41,6 +41,35 @@ void clampOrigin(PreviewState& state) {
     state.originY = clampAxis(state.originY, state.paneHeight, state.contentHeight);
 }
 
+// Every change of the origin outside a drag step also moves the point a
+// step compares with; otherwise a step that lands where the origin was
+// before the change would be taken for no move and leave the pane unpainted.
+static void settleOrigin(PreviewState& state) {
+    state.lastOriginX = state.originX;
+    state.lastOriginY = state.originY;
+}
+
+void homeOrigin(PreviewState& state) {
+    state.originX = 0;
+    state.originY = 0;
+    settleOrigin(state);
+}
+
+void resizePane(PreviewState& state, int32_t width, int32_t height) {
+    state.paneWidth = width;
+    state.paneHeight = height;
+    updateScrollState(state);
+    clampOrigin(state);
+    settleOrigin(state);
+}
+
+void beginDrag(PreviewState& state, int32_t x, int32_t y) {
+    state.dragging = true;
+    state.dragLastX = x;
+    state.dragLastY = y;
+    settleOrigin(state);
+}
+
 bool dragStep(PreviewState& state, int32_t x, int32_t y) {
     if (!state.dragging) return false;
     if (state.canDragX) {
@@ -54,7 +83,6 @@ bool dragStep(PreviewState& state, int32_t x, int32_t y) {
     clampOrigin(state);
     bool moved = (state.canDragX || state.canDragY) &&
                  (state.originX != state.lastOriginX || state.originY != state.lastOriginY);
-    state.lastOriginX = state.originX;
-    state.lastOriginY = state.originY;
+    settleOrigin(state);
     return moved;
 }

@@ -41,6 +41,13 @@ extern PreviewState gPreview;
 void updateScrollState(PreviewState& state);
 // Keeps the origin within [min(0, pane - content), 0] on both axes.
 void clampOrigin(PreviewState& state);
+// A new text: shown from its top-left corner.
+void homeOrigin(PreviewState& state);
+// The pane's client size changed: the drag flags follow it and the origin is
+// kept within the new limits.
+void resizePane(PreviewState& state, int32_t width, int32_t height);
+// The left button went down at client position (x, y): a drag starts there.
+void beginDrag(PreviewState& state, int32_t x, int32_t y);
 // One mouse move while the button may be held, at client position (x, y).
 // Returns true when the origin moved and the pane has to be redrawn.
 bool dragStep(PreviewState& state, int32_t x, int32_t y);

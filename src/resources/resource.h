@@ -98,6 +98,11 @@
 #define IDS_REASON_UNKNOWN 77
 #define IDS_REASON_SAVED_TOO_LARGE 78
 #define IDS_REASON_CANNOT_REPLACE 79
+// Why the Edit string dialog keeps a text: a character the system's code
+// page has no byte for (%1 the character, %2 its code in hexadecimal), or a
+// text longer than an entry may hold.
+#define IDS_EDIT_UNHELD_CHAR 84
+#define IDS_EDIT_TOO_LONG 85
 
 // ---- Main window panes -----------------------------------------------------
 #define IDC_TABLE_LIST 3001

@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <map>
 #include <utility>
 
@@ -49,11 +50,12 @@ struct Spy {
     ~Spy() { SetWindowLongPtrA(gShell.mainWindow, GWLP_WNDPROC, (LONG_PTR)original); }
 };
 
+// Selects and marks a row as a click does; -1 selects none.
 void selectRow(int row) {
     LVITEMA item = {};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(gShell.entryList, LVM_SETITEMSTATE, row, (LPARAM)&item);
+    item.state = row >= 0 ? item.stateMask : 0;
+    SendMessageA(gShell.entryList, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
     SendMessageA(gShell.entryList, LVM_SETSELECTIONMARK, 0, row);
 }
 
@@ -142,36 +144,70 @@ TEST_F(EntryListTest, KeysThatMoveTheSelectionUpdateThePreview) {
     EXPECT_EQ(gPreview.text, nullptr);
 }
 
-TEST_F(EntryListTest, RightAndDoubleClicksSendTheirCommandsOnlyForAMarkedRow) {
+// Choosing a table forgets the row selected in the one before. Enter,
+// Space, a right-click and a double-click open their dialogs only for a
+// selected row of the rows shown.
+TEST_F(EntryListTest, ChoosingATableClearsTheSelectionAndDialogsNeedASelectedRow) {
     ASSERT_EQ(open(samplePath("example-at.gxt")), 1);
     pickTable(0);
-    Spy spy;
-    NMITEMACTIVATE click = {};
-    click.hdr.hwndFrom = gShell.entryList;
-    click.hdr.idFrom = IDC_ENTRY_LIST;
-    click.iItem = -1;
-    for (UINT code : {(UINT)NM_RCLICK, (UINT)NM_DBLCLK}) {
-        click.hdr.code = code;
-        SendMessageA(gShell.mainWindow, WM_NOTIFY, IDC_ENTRY_LIST, (LPARAM)&click);
+    selectRow(9);
+    pickTable(1);
+    ASSERT_EQ(itemCount(), 5);
+    EXPECT_EQ(selectionMark(), -1);
+    EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED), -1);
+    EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED), -1);
+
+    auto click = [](UINT code) {
+        NMITEMACTIVATE item = {};
+        item.hdr = {gShell.entryList, IDC_ENTRY_LIST, code};
+        item.iItem = -1;
+        SendMessageA(gShell.mainWindow, WM_NOTIFY, IDC_ENTRY_LIST, (LPARAM)&item);
+    };
+    const std::function<void()> inputs[] = {
+        [] { pressAccelerator(VK_RETURN, false); },
+        [] { pressAccelerator(VK_SPACE, false); },
+        [&] { click(NM_RCLICK); },
+        [&] { click(NM_DBLCLK); },
+    };
+    struct Case {
+        int mark;
+        bool selected;
+    };
+    const Case cases[] = {{-1, false}, {7, true}, {3, false}, {3, true}};
+    for (const Case& c : cases) {
+        if (c.selected) selectRow(c.mark);
+        SendMessageA(gShell.entryList, LVM_SETSELECTIONMARK, 0, c.mark);
+        const size_t before = driver.seen().size();
+        const bool opens = c.selected && c.mark < itemCount();
+        for (const auto& input : inputs) {
+            if (opens) driver.then(DialogDriver::press(IDCANCEL));
+            input();
+        }
+        EXPECT_EQ(driver.seen().size() - before, opens ? 4u : 0u) << c.mark;
+        selectRow(-1);
     }
-    EXPECT_TRUE(Spy::commands.empty());
-    selectRow(3);
-    for (UINT code : {(UINT)NM_RCLICK, (UINT)NM_DBLCLK}) {
-        click.hdr.code = code;
-        SendMessageA(gShell.mainWindow, WM_NOTIFY, IDC_ENTRY_LIST, (LPARAM)&click);
-    }
-    EXPECT_EQ(Spy::commands, (std::vector<UINT>{IDM_GUESS_ID, IDM_MODIFY_STRING}));
 }
 
 TEST_F(EntryListTest, AStringListTakesTheWholeWidthUntilItIsClosed) {
     ASSERT_EQ(open(samplePath("example-1.gxt")), 1);
     pickTable(1);
+    SetFocus(gShell.tableList);
     const std::string list = dir.file("chosen.lst");
     ASSERT_TRUE(writeFile(list, "RACE_GO pause\r\nnobody\r\nHAR_01\r\nRACE_GO"));
     driver.then(DialogDriver::choosePath(list));
     command(IDM_OPEN_STRING_LIST);
     EXPECT_EQ(gShell.stringListView, 1u);
     EXPECT_FALSE(IsWindowVisible(gShell.tableList));
+    // The hidden table list takes no focus: not as it hides, not when the
+    // window gets the focus back, not after a dialog. Keys move the rows shown.
+    EXPECT_EQ(GetFocus(), gShell.entryList);
+    SetFocus(gShell.mainWindow);
+    EXPECT_EQ(GetFocus(), gShell.entryList);
+    driver.then(DialogDriver::press(IDOK));
+    command(IDM_ABOUT);
+    EXPECT_EQ(GetFocus(), gShell.entryList);
+    SendMessageA(GetFocus(), WM_KEYDOWN, VK_DOWN, 0);
+    pumpMessages();
     RECT client, entries = childRect(gShell.entryList);
     GetClientRect(gShell.mainWindow, &client);
     EXPECT_EQ(entries.left, 0);

@@ -128,23 +128,28 @@ TEST_F(StartupTest, MovingAndResizingIsWhatTheFileKeeps) {
               "[Window]\r\nMaximized=0\r\nPosX=70\r\nPosY=60\r\nWidth=700\r\nHeight=500\r\nColNameWidth=95");
 }
 
+// A move alone records nothing while the window runs; closing it maximised
+// or minimised keeps where it was moved to.
+void moveWindowTo(int x, int y) { SetWindowPos(gShell.mainWindow, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOSIZE); }
+
 TEST_F(StartupTest, MaximisedKeepsTheRestoredPlacement) {
     TearDown();
     startWithConfig(kPlacedFile);
+    moveWindowTo(70, 60);
     ShowWindow(gShell.mainWindow, SW_MAXIMIZE);
     pumpMessages();
     ASSERT_TRUE(IsZoomed(gShell.mainWindow));
     EXPECT_EQ(gSettings.maximized, 1);
     EXPECT_EQ(closeAndFinish(), 0);
     EXPECT_EQ(windowSection(readFile(configPathBesideExe())),
-              "[Window]\r\nMaximized=1\r\nPosX=40\r\nPosY=30\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120");
+              "[Window]\r\nMaximized=1\r\nPosX=70\r\nPosY=60\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120");
 
     // The next start opens maximised, and restores to that rectangle.
     startWithConfig(readFile(configPathBesideExe()).c_str(), SW_SHOWNORMAL);
     EXPECT_TRUE(IsZoomed(gShell.mainWindow));
     ShowWindow(gShell.mainWindow, SW_RESTORE);
     pumpMessages();
-    EXPECT_EQ(placement(), "40,30 640x480");
+    EXPECT_EQ(placement(), "70,60 640x480");
     EXPECT_EQ(gSettings.maximized, 0);
 }
 
@@ -154,20 +159,20 @@ TEST_F(StartupTest, AMaximiseShowCommandOpensMaximised) {
     EXPECT_TRUE(IsZoomed(gShell.mainWindow));
 }
 
-TEST_F(StartupTest, MinimisedKeepsThePlacementRecordedBefore) {
+TEST_F(StartupTest, MinimisedKeepsTheRestoredPlacement) {
     TearDown();
     startWithConfig(kPlacedFile);
+    moveWindowTo(70, 60);
     RECT panesBefore = childRect(gShell.entryList);
     ShowWindow(gShell.mainWindow, SW_MINIMIZE);
     pumpMessages();
     ASSERT_TRUE(IsIconic(gShell.mainWindow));
     RECT panesAfter = childRect(gShell.entryList);
     EXPECT_TRUE(EqualRect(&panesBefore, &panesAfter)) << "a minimised window moves no pane";
-    EXPECT_EQ(gSettings.posX, 40);
     EXPECT_EQ(gSettings.width, 640);
     EXPECT_EQ(closeAndFinish(), 0);
     EXPECT_EQ(windowSection(readFile(configPathBesideExe())),
-              "[Window]\r\nMaximized=0\r\nPosX=40\r\nPosY=30\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120");
+              "[Window]\r\nMaximized=0\r\nPosX=70\r\nPosY=60\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120");
 }
 
 TEST_F(StartupTest, ACancelledCloseWritesNothing) {

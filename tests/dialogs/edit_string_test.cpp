@@ -4,6 +4,9 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+#include <string>
+
 #include "gxt/gxt.h"
 #include "platform/platform.h"
 #include "preview/preview_state.h"
@@ -131,11 +134,15 @@ TEST_F(EditStringTest, CancelAndEscapeChangeNothing) {
     EXPECT_EQ(gShell.gxtModified, 0u);
 }
 
-TEST_F(EditStringTest, TheFieldTakesAtMost4095Characters) {
+// Whatever would take the field over 4095 characters is refused with a
+// message, not just a beep: a paste, a key, and OK with a longer text.
+TEST_F(EditStringTest, TextsOverTheLimitAreToldAndKept) {
     markRow(0);
     onDialog([&](HWND dialog) {
+        driver.then(DialogDriver::press(IDOK));
         replaceNewText(dialog, std::string(5000, 'y'));
         EXPECT_EQ(GetWindowTextLengthA(newText(dialog)), 4095);
+        driver.then(DialogDriver::press(IDOK));
         typeText(dialog, newText(dialog), "z");
         EXPECT_EQ(GetWindowTextLengthA(newText(dialog)), 4095);
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -143,26 +150,54 @@ TEST_F(EditStringTest, TheFieldTakesAtMost4095Characters) {
     command(IDM_MODIFY_STRING);
     EXPECT_EQ(std::string(rowText(0)), std::string(4095, 'y'));
     EXPECT_EQ(gShell.gxtModified, 1u);
+    ASSERT_EQ(driver.seen().size(), 3u);
+    EXPECT_NE(driver.seen()[1].text.find("4095"), std::string::npos);
+    EXPECT_EQ(driver.seen()[2].text, driver.seen()[1].text);
 }
 
-// A text the document cannot take (a file text longer than any edit may
-// be, or no memory) is neither stored nor marked: the dialog stays open
-// with it, and OK can store it once that is possible.
+// A text the document cannot take (longer than any edit may be, a
+// character the code page has no byte for, or no memory) is neither stored
+// nor marked: the dialog stays open with it as typed, and OK can store it
+// once that is possible.
 TEST_F(EditStringTest, ARefusedTextKeepsTheDialogOpenAndTheDocumentUnmarked) {
-    markRow(2);
-    onDialog([&](HWND dialog) {
-        // The 5000 characters from the file, one deleted: still too long.
-        EXPECT_EQ(GetWindowTextLengthA(newText(dialog)), 5000);
-        SendMessageA(newText(dialog), EM_SETSEL, 0, 1);
-        typeText(dialog, newText(dialog), "\b");
-        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(IsWindowVisible(dialog));
-        EXPECT_EQ(GetWindowTextLengthA(newText(dialog)), 4999);
-        SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    });
-    command(IDM_MODIFY_STRING);
-    EXPECT_FALSE(edited(2));
-    EXPECT_EQ(gShell.gxtModified, 0u);
+    struct Case {
+        int row;
+        const wchar_t* typed;  // put before the text, or null for none
+        const char* said;      // in the message
+    };
+    const Case cases[] = {
+        {2, nullptr, "4095"},  // the 5000 characters from the file, one deleted
+        {0, L"\x0131", "U+0131"},
+        {1, L"a\xD83D\xDE00", "U+1F600"},
+    };
+    for (const Case& c : cases) {
+        markRow(c.row);
+        std::wstring kept;
+        onDialog([&](HWND dialog) {
+            if (c.typed) {
+                SendMessageW(newText(dialog), EM_REPLACESEL, TRUE, (LPARAM)c.typed);
+            } else {
+                SendMessageA(newText(dialog), EM_SETSEL, 0, 1);
+                typeText(dialog, newText(dialog), "\b");
+            }
+            const int length = GetWindowTextLengthW(newText(dialog));
+            driver.then(DialogDriver::press(IDOK));
+            SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+            EXPECT_TRUE(IsWindowVisible(dialog));
+            kept.resize(length + 1);
+            GetWindowTextW(newText(dialog), kept.data(), length + 1);
+            SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        const size_t before = driver.seen().size();
+        command(IDM_MODIFY_STRING);
+        EXPECT_EQ(driver.seen().size(), before + 2) << c.said;
+        EXPECT_NE(driver.seen().back().text.find(c.said), std::string::npos) << driver.seen().back().text;
+        if (c.typed) {
+            EXPECT_EQ(kept.substr(0, wcslen(c.typed)), c.typed);
+        }
+        EXPECT_FALSE(edited((uint32_t)c.row));
+        EXPECT_EQ(gShell.gxtModified, 0u);
+    }
 
     markRow(0);
     onDialog([&](HWND dialog) {
@@ -181,21 +216,6 @@ TEST_F(EditStringTest, ARefusedTextKeepsTheDialogOpenAndTheDocumentUnmarked) {
     command(IDM_MODIFY_STRING);
     EXPECT_STREQ(rowText(0), "Kept while memory runs out");
     EXPECT_EQ(gShell.gxtModified, 1u);
-}
-
-TEST_F(EditStringTest, WithNothingSelectedTheFieldsStayEmptyAndOkStoresNothing) {
-    markRow(-1);
-    onDialog([&](HWND dialog) {
-        EXPECT_EQ(itemString(dialog, IDC_EDIT_NEW_TEXT), "");
-        EXPECT_EQ(itemString(dialog, IDC_EDIT_FILE_TEXT), "");
-        EXPECT_EQ(itemString(dialog, IDC_EDIT_KEY), "");
-        typeText(dialog, newText(dialog), "orphan");
-        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-        EXPECT_FALSE(IsWindowVisible(dialog));
-    });
-    command(IDM_MODIFY_STRING);
-    for (uint32_t row = 0; row < 3; ++row) EXPECT_FALSE(edited(row));
-    EXPECT_EQ(gShell.gxtModified, 0u);
 }
 
 }  // namespace

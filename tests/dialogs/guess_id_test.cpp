@@ -119,7 +119,7 @@ TEST_F(GuessIdTest, ANamedEntryOpensWithItsNameAndIsNotNamedAgain) {
     EXPECT_EQ(gShell.idListModified, 0u);
 }
 
-TEST_F(GuessIdTest, NamedKeysAndNoSelectionNameNothing) {
+TEST_F(GuessIdTest, ClassicKeysCannotBeNamed) {
     GenDocument doc;
     doc.variant = '1';
     doc.tables.push_back({"MAIN", {{"NAMED", 0, "text"}}});
@@ -133,20 +133,6 @@ TEST_F(GuessIdTest, NamedKeysAndNoSelectionNameNothing) {
     });
     command(IDM_GUESS_ID);
     EXPECT_EQ(gShell.idListModified, 0u);
-    ASSERT_EQ(closeDocumentWithQuestions(), 1);
-
-    openHashed('@');
-    markRow(-1);
-    onDialog([&](HWND dialog) {
-        EXPECT_EQ(itemString(dialog, IDC_GUESS_TARGET), "00000000");
-        typeText(dialog, nameField(dialog), "ABC");
-        EXPECT_FALSE(okEnabled(dialog));
-        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(IsWindowVisible(dialog));
-    });
-    command(IDM_GUESS_ID);
-    EXPECT_EQ(gShell.idListModified, 0u);
-    for (uint32_t r = 0; r < rowCount(); ++r) EXPECT_EQ(rowKeyName(r), nullptr);
 }
 
 }  // namespace

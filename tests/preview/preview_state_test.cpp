@@ -19,12 +19,7 @@ PreviewState paneOf(int32_t width, int32_t height, int32_t contentWidth, int32_t
     return s;
 }
 
-// Presses the button at (x, y) as the pane does.
-void press(PreviewState& s, int32_t x, int32_t y) {
-    s.dragging = true;
-    s.dragLastX = x;
-    s.dragLastY = y;
-}
+void press(PreviewState& s, int32_t x, int32_t y) { beginDrag(s, x, y); }
 
 TEST(PreviewScroll, DragFlagsAndCursorFollowTheExtent) {
     struct Case {
@@ -107,6 +102,31 @@ TEST(PreviewScroll, ClampsToNewLimitsAfterAResize) {
     s.originX = 25;   // never right of home
     clampOrigin(s);
     EXPECT_EQ(s.originX, 0);
+}
+
+// A text shown again or a resize moves the origin outside the drag; the
+// first step that then lands where the origin stood before is a move.
+TEST(PreviewScroll, AStepBackToTheOldOriginAfterAShowOrResizeRedraws) {
+    struct Case {
+        const char* change;
+        void (*apply)(PreviewState&);
+        bool pressAgain;
+    };
+    const Case cases[] = {
+        {"shown during the drag", [](PreviewState& s) { homeOrigin(s); }, false},
+        {"shown, then pressed", [](PreviewState& s) { homeOrigin(s); }, true},
+        {"resized during the drag", [](PreviewState& s) { resizePane(s, 800, 100); resizePane(s, 400, 100); }, false},
+    };
+    for (const Case& c : cases) {
+        PreviewState s = paneOf(400, 100, 700, 16);
+        press(s, 300, 50);
+        EXPECT_TRUE(dragStep(s, 0, 50));
+        c.apply(s);
+        ASSERT_EQ(s.originX, 0) << c.change;
+        if (c.pressAgain) press(s, 0, 50);
+        EXPECT_TRUE(dragStep(s, -300, 50)) << c.change;
+        EXPECT_EQ(s.originX, -300) << c.change;
+    }
 }
 
 TEST(PreviewScroll, ClampsVeryWideTextInFullRange) {
