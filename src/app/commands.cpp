@@ -289,8 +289,21 @@ int importIdList(const char* given) {
     return 1;
 }
 
+namespace {
+// What the last text import changed, for the command that ran it.
+TextImportSummary gTextImport;
+
+int importTextCounting(const char* path) {
+    gTextImport = TextImportSummary{};
+    return importText(path, &gTextImport);
+}
+}  // namespace
+
 int importTextFile(const char* given) {
-    if (!runFileStep(given, kImportText, importText)) return 0;
+    if (!runFileStep(given, kImportText, importTextCounting)) return 0;
+    // Imported texts are unsaved edits like the Edit string dialog's: the
+    // close then asks whether to save them.
+    if (gTextImport.changed > 0) gShell.gxtModified = 1;
     refreshEntriesAndPreview();
     return 1;
 }

@@ -60,14 +60,23 @@ GxtEntry* findEntry(const char* name, uint32_t hash) {
     return nullptr;
 }
 
-GxtEntry* entryAtRow(uint32_t row) {
+GxtEntry* const* shownRows(uint32_t* count) {
     waitIndexWorker();
-    if (gStringList.on) return row < gStringList.count ? gStringList.entries[row] : nullptr;
+    *count = 0;
+    if (gStringList.on) {
+        *count = gStringList.count;
+        return gStringList.entries;
+    }
     const GxtDocument& d = gDocument;
     if (!d.loaded || d.currentTable < 0 || (uint32_t)d.currentTable >= d.tableCount) return nullptr;
-    const GxtTable& t = d.tables[d.currentTable];
-    if (row >= t.entryCount) return nullptr;
-    return t.rowOrder[row];
+    *count = d.tables[d.currentTable].entryCount;
+    return d.tables[d.currentTable].rowOrder;
+}
+
+GxtEntry* entryAtRow(uint32_t row) {
+    uint32_t count = 0;
+    GxtEntry* const* rows = shownRows(&count);
+    return rows && row < count ? rows[row] : nullptr;
 }
 
 const char* entryText(const GxtEntry* entry) {
@@ -86,7 +95,9 @@ int setEntryName(GxtEntry* entry, const char* name) {
 
 int setEntryText(GxtEntry* entry, const char* text, uint32_t length) {
     waitIndexWorker();
-    if (!entry || !text || !gDocument.heap) return 0;
+    // The longest text any way into the document may store: the Edit string
+    // dialog's field holds no more, and the saved file stays readable.
+    if (!entry || !text || length > kMaxReplacementText || !gDocument.heap) return 0;
     char* block = static_cast<char*>(documentAlloc((size_t)length + 1));
     if (!block) return 0;
     char* previous = entry->replacementText;
@@ -109,11 +120,9 @@ void tableName(uint32_t index, char* destination) {
 }
 
 uint32_t rowCount() {
-    waitIndexWorker();
-    if (gStringList.on) return gStringList.count;
-    const GxtDocument& d = gDocument;
-    if (!d.loaded || d.currentTable < 0 || (uint32_t)d.currentTable >= d.tableCount) return 0;
-    return d.tables[d.currentTable].entryCount;
+    uint32_t count = 0;
+    shownRows(&count);
+    return count;
 }
 
 const char* rowText(uint32_t row) { return entryText(entryAtRow(row)); }
@@ -146,7 +155,7 @@ int setRowName(uint32_t row, const char* name) {
 }
 
 int setRowText(uint32_t row, const char* text, uint32_t length) {
-    if (!text || length > kMaxReplacementText) return 0;
+    if (!text) return 0;
     GxtEntry* e = entryAtRow(row);
     return e ? setEntryText(e, text, length) : 0;
 }

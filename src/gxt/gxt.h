@@ -122,9 +122,13 @@ uint32_t keyHash(const char* name);
 
 // ---- Entry access, lookup and editing --------------------------------------
 GxtEntry* findEntry(const char* name, uint32_t hash);
+// The rows of the entry list: the string list's while it is shown, else the
+// current table's in row order; null (and *count 0) when there are none.
+GxtEntry* const* shownRows(uint32_t* count);
 GxtEntry* entryAtRow(uint32_t row);
 const char* entryText(const GxtEntry* entry);
 int setEntryName(GxtEntry* entry, const char* name);
+// Refuses (0, the entry unchanged) a text longer than kMaxReplacementText.
 int setEntryText(GxtEntry* entry, const char* text, uint32_t length);
 uint32_t tableCount();
 void tableName(uint32_t index, char* destination);

@@ -3,7 +3,8 @@
 // as entries, probed linearly. Tables are entered in table order and a hash
 // already present is not entered again, so each hash leads to the first table
 // that holds it, which is the table a search from the first table would stop
-// at.
+// at. The name index of the named layouts and the index of the rows shown
+// are tables of (key, entry) pairs, probed the same way.
 #include "gxt/hash_index.h"
 
 #include "gxt/gxt.h"
@@ -25,15 +26,20 @@ uint32_t slotOf(uint32_t hash, uint32_t mask) {
     return (uint32_t)(((uint64_t)hash * 0x9E3779B97F4A7C15ull) >> 32) & mask;
 }
 
-// Slots for an open-addressing table of the document's entries: a power of
-// two, at least twice the number of entries, so that probes stay short.
+// Slots for an open-addressing table of so many entries: a power of two,
+// at least twice the number of entries, so that probes stay short.
+uint64_t slotCountFor(uint64_t entries) {
+    uint64_t count = 16;
+    while (count < 2 * entries) count *= 2;
+    return count;
+}
+
+// Slots for a table of all the document's entries.
 uint64_t slotCount() {
     const GxtDocument& d = gDocument;
     uint64_t entries = 0;
     for (uint32_t i = 0; i < d.tableCount; ++i) entries += d.tables[i].entryCount;
-    uint64_t count = 16;
-    while (count < 2 * entries) count *= 2;
-    return count;
+    return slotCountFor(entries);
 }
 
 bool build() {
@@ -81,18 +87,6 @@ namespace {
 // Names of the named layouts have at most eight characters, so a name
 // lower-cased through the code page and zero-padded packs into 64 bits;
 // names that compare equal without regard to case pack alike.
-struct NameSlot {
-    uint64_t key;
-    GxtEntry* entry;  // null: an empty slot
-};
-
-struct NameIndex {
-    NameSlot* slots;
-    uint32_t mask;
-};
-
-NameIndex gNames{};
-
 bool packName(const char* name, uint64_t* key) {
     uint64_t packed = 0;
     for (uint32_t i = 0; name[i] != 0; ++i) {
@@ -103,14 +97,30 @@ bool packName(const char* name, uint64_t* key) {
     return true;
 }
 
-uint32_t nameSlotOf(uint64_t key, uint32_t mask) {
+uint32_t keySlotOf(uint64_t key, uint32_t mask) {
     return (uint32_t)((key * 0x9E3779B97F4A7C15ull) >> 32) & mask;
 }
+
+// Enters an entry under its key unless the key is there already: the first
+// entry entered keeps it.
+void enterKey(KeySlot* slots, uint32_t mask, uint64_t key, GxtEntry* e) {
+    uint32_t s = keySlotOf(key, mask);
+    while (slots[s].entry && slots[s].key != key) s = (s + 1) & mask;
+    if (!slots[s].entry) slots[s] = {key, e};
+}
+
+GxtEntry* lookUpKey(const KeySlot* slots, uint32_t mask, uint64_t key) {
+    for (uint32_t s = keySlotOf(key, mask); slots[s].entry; s = (s + 1) & mask)
+        if (slots[s].key == key) return slots[s].entry;
+    return nullptr;
+}
+
+KeyIndex gNames{};
 
 bool buildNames() {
     const GxtDocument& d = gDocument;
     const uint64_t count = slotCount();
-    NameSlot* slots = static_cast<NameSlot*>(documentAlloc(sizeof(NameSlot) * (size_t)count));
+    KeySlot* slots = static_cast<KeySlot*>(documentAlloc(sizeof(KeySlot) * (size_t)count));
     if (!slots) return false;
     gNames.slots = slots;
     gNames.mask = (uint32_t)(count - 1);
@@ -119,15 +129,30 @@ bool buildNames() {
     for (uint32_t i = 0; i < d.tableCount; ++i) {
         const GxtTable& t = d.tables[i];
         for (uint32_t k = 0; k < t.entryCount; ++k) {
-            GxtEntry* e = t.keyOrder[k];
             uint64_t key = 0;
-            if (!packName(e->name, &key)) continue;
-            uint32_t s = nameSlotOf(key, gNames.mask);
-            while (slots[s].entry && slots[s].key != key) s = (s + 1) & gNames.mask;
-            if (!slots[s].entry) slots[s] = {key, e};
+            if (packName(t.keyOrder[k]->name, &key)) enterKey(slots, gNames.mask, key, t.keyOrder[k]);
         }
     }
     return true;
+}
+
+// The key an entry is looked up by: its hash in a hashed document, its
+// packed name in a named one. False when it has none.
+bool entryKey(const GxtEntry* e, uint64_t* key) {
+    if (gDocument.keyScheme != '0') {
+        *key = e->hash;
+        return true;
+    }
+    return packName(e->name, key);
+}
+
+// The key a lookup by name (or, without a name in a hashed document, by
+// hash) searches for, with the rules of findEntry; false when it finds none.
+bool lookupKey(const char* name, uint32_t hash, uint64_t* key) {
+    if (gDocument.keyScheme == '0') return name && packName(name, key);
+    if (gDocument.keyScheme != '@') return false;
+    *key = name ? keyHash(name) : hash;
+    return name || hash != 0;
 }
 
 }  // namespace
@@ -137,19 +162,48 @@ bool nameIndexLookup(const char* name, GxtEntry** found) {
     if (!gDocument.loaded) return false;
     if (!gNames.slots && !buildNames()) return false;
     uint64_t key = 0;
-    if (!packName(name, &key)) return true;
-    for (uint32_t s = nameSlotOf(key, gNames.mask); gNames.slots[s].entry; s = (s + 1) & gNames.mask) {
-        if (gNames.slots[s].key == key) {
-            *found = gNames.slots[s].entry;
-            return true;
-        }
-    }
+    if (packName(name, &key)) *found = lookUpKey(gNames.slots, gNames.mask, key);
     return true;
+}
+
+KeyIndex buildShownRowIndex() {
+    KeyIndex index{};
+    uint32_t count = 0;
+    GxtEntry* const* rows = shownRows(&count);
+    if (!rows) return index;
+    const uint64_t slots = slotCountFor(count);
+    index.slots = static_cast<KeySlot*>(documentAlloc(sizeof(KeySlot) * (size_t)slots));
+    if (!index.slots) return index;
+    index.mask = (uint32_t)(slots - 1);
+    for (uint32_t r = 0; r < count; ++r) {
+        uint64_t key = 0;
+        if (entryKey(rows[r], &key)) enterKey(index.slots, index.mask, key, rows[r]);
+    }
+    return index;
+}
+
+GxtEntry* findShownEntry(const KeyIndex& index, const char* name, uint32_t hash) {
+    uint64_t key = 0;
+    if (!lookupKey(name, hash, &key)) return nullptr;
+    if (index.slots) return lookUpKey(index.slots, index.mask, key);
+    // No memory for the index: search the rows in turn.
+    uint32_t count = 0;
+    GxtEntry* const* rows = shownRows(&count);
+    for (uint32_t r = 0; r < count; ++r) {
+        uint64_t rowKey = 0;
+        if (entryKey(rows[r], &rowKey) && rowKey == key) return rows[r];
+    }
+    return nullptr;
+}
+
+void releaseShownRowIndex(KeyIndex& index) {
+    documentFree(index.slots);
+    index = KeyIndex{};
 }
 
 void hashIndexForget() {
     documentFree(gIndex.slots);
     documentFree(gNames.slots);
     gIndex = HashIndex{};
-    gNames = NameIndex{};
+    gNames = KeyIndex{};
 }

@@ -71,6 +71,28 @@ uint8_t ansiLower(uint8_t c);
 // Lower-cases a zero-terminated text in place.
 void ansiLowerText(char* text);
 
+// ---- Code pages --------------------------------------------------------------
+// The code page of the texts the program shows: the user's ANSI code page on
+// Windows (GetACP), Windows-1252 elsewhere.
+uint32_t displayCodePage();
+
+enum CodePageResult : int {
+    CODE_PAGE_OK,
+    // A character the target cannot hold, or input that is not valid in its
+    // own encoding. Nothing is ever replaced by a default or look-alike.
+    CODE_PAGE_UNREPRESENTABLE,
+    CODE_PAGE_TOO_LONG,   // the result does not fit in the capacity given
+    CODE_PAGE_NO_MEMORY,
+};
+
+// Convert length bytes between UTF-8 and a code page (1250, 1251, 1252,
+// 1254, 932, ...; 0 is the display code page). At most capacity bytes go to
+// out, without a terminator; *written receives their count (0 on failure).
+CodePageResult utf8ToCodePage(uint32_t codePage, const char* in, uint32_t length, char* out, uint32_t capacity,
+                              uint32_t* written);
+CodePageResult codePageToUtf8(uint32_t codePage, const char* in, uint32_t length, char* out, uint32_t capacity,
+                              uint32_t* written);
+
 // ---- A worker thread -------------------------------------------------------
 struct PlatformThread;
 

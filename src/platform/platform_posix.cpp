@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -348,6 +349,76 @@ uint8_t ansiLower(uint8_t c) {
 void ansiLowerText(char* text) {
     if (!text) return;
     for (unsigned char* p = reinterpret_cast<unsigned char*>(text); *p; ++p) *p = ansiLower(*p);
+}
+
+// ---- Code pages --------------------------------------------------------------
+uint32_t displayCodePage() { return 1252; }
+
+namespace {
+
+// One converter kept open per direction, for the code page last asked for:
+// an import converts line after line through the same one.
+struct Converter {
+    uint32_t codePage;  // 0: none open
+    iconv_t handle;
+};
+
+Converter gToCodePage{};
+Converter gToUtf8{};
+
+iconv_t converterFor(Converter& c, uint32_t codePage, bool toUtf8) {
+    if (codePage == 0) codePage = displayCodePage();
+    if (c.codePage == codePage) return c.handle;
+    if (c.codePage) iconv_close(c.handle);
+    c.codePage = 0;
+    char name[16];
+    snprintf(name, sizeof name, "CP%u", codePage);
+    // Without //TRANSLIT or //IGNORE: a character the target lacks is an error.
+    iconv_t handle = toUtf8 ? iconv_open("UTF-8", name) : iconv_open(name, "UTF-8");
+    if (handle == (iconv_t)-1) return handle;
+    c.codePage = codePage;
+    c.handle = handle;
+    return handle;
+}
+
+CodePageResult convert(Converter& c, uint32_t codePage, bool toUtf8, const char* in, uint32_t length, char* out,
+                       uint32_t capacity, uint32_t* written) {
+    *written = 0;
+    iconv_t handle = converterFor(c, codePage, toUtf8);
+    if (handle == (iconv_t)-1) return CODE_PAGE_UNREPRESENTABLE;  // a code page iconv does not know
+    iconv(handle, nullptr, nullptr, nullptr, nullptr);
+    char* from = const_cast<char*>(in);
+    size_t left = length;
+    char* to = out;
+    size_t room = capacity;
+    size_t done = iconv(handle, &from, &left, &to, &room);
+    bool tooLong = false;
+    // Past the capacity the rest is still converted, into scratch space, so
+    // that a character the target lacks is reported wherever it stands.
+    while (done == (size_t)-1 && errno == E2BIG) {
+        tooLong = true;
+        char scratch[256];
+        to = scratch;
+        room = sizeof scratch;
+        done = iconv(handle, &from, &left, &to, &room);
+    }
+    // A count above 0 means characters were converted irreversibly.
+    if (done != 0) return CODE_PAGE_UNREPRESENTABLE;
+    if (tooLong) return CODE_PAGE_TOO_LONG;
+    *written = (uint32_t)(to - out);
+    return CODE_PAGE_OK;
+}
+
+}  // namespace
+
+CodePageResult utf8ToCodePage(uint32_t codePage, const char* in, uint32_t length, char* out, uint32_t capacity,
+                              uint32_t* written) {
+    return convert(gToCodePage, codePage, false, in, length, out, capacity, written);
+}
+
+CodePageResult codePageToUtf8(uint32_t codePage, const char* in, uint32_t length, char* out, uint32_t capacity,
+                              uint32_t* written) {
+    return convert(gToUtf8, codePage, true, in, length, out, capacity, written);
 }
 
 // ---- Threads ---------------------------------------------------------------

@@ -181,6 +181,56 @@ void ansiLowerText(char* text) {
     if (text) CharLowerA(text);
 }
 
+// ---- Code pages --------------------------------------------------------------
+uint32_t displayCodePage() { return GetACP(); }
+
+namespace {
+
+// Converts through UTF-16: from the source code page (invalid input fails
+// instead of being replaced) to the target. Into a single- or double-byte
+// code page, no best-fit look-alike is taken and the default character
+// counts as a failure, so a character the target lacks is reported.
+CodePageResult convertThroughWide(UINT from, UINT to, const char* in, uint32_t length, char* out,
+                                  uint32_t capacity, uint32_t* written) {
+    *written = 0;
+    if (length == 0) return CODE_PAGE_OK;
+    if (length > 0x7FFFFFFFu) return CODE_PAGE_TOO_LONG;
+    const int wideCount = MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, in, (int)length, nullptr, 0);
+    if (wideCount <= 0) return CODE_PAGE_UNREPRESENTABLE;
+    WCHAR* wide = static_cast<WCHAR*>(HeapAlloc(GetProcessHeap(), 0, (SIZE_T)wideCount * sizeof(WCHAR)));
+    if (!wide) return CODE_PAGE_NO_MEMORY;
+    MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, in, (int)length, wide, wideCount);
+    const bool toUtf8 = to == CP_UTF8;
+    const DWORD flags = toUtf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    const int needed =
+        WideCharToMultiByte(to, flags, wide, wideCount, nullptr, 0, nullptr, toUtf8 ? nullptr : &usedDefault);
+    CodePageResult result = CODE_PAGE_OK;
+    if (needed <= 0 || usedDefault) {
+        result = CODE_PAGE_UNREPRESENTABLE;
+    } else if ((uint32_t)needed > capacity) {
+        result = CODE_PAGE_TOO_LONG;
+    } else {
+        *written = (uint32_t)WideCharToMultiByte(to, flags, wide, wideCount, out, needed, nullptr, nullptr);
+    }
+    HeapFree(GetProcessHeap(), 0, wide);
+    return result;
+}
+
+UINT windowsCodePage(uint32_t codePage) { return codePage ? codePage : CP_ACP; }
+
+}  // namespace
+
+CodePageResult utf8ToCodePage(uint32_t codePage, const char* in, uint32_t length, char* out, uint32_t capacity,
+                              uint32_t* written) {
+    return convertThroughWide(CP_UTF8, windowsCodePage(codePage), in, length, out, capacity, written);
+}
+
+CodePageResult codePageToUtf8(uint32_t codePage, const char* in, uint32_t length, char* out, uint32_t capacity,
+                              uint32_t* written) {
+    return convertThroughWide(windowsCodePage(codePage), CP_UTF8, in, length, out, capacity, written);
+}
+
 // ---- Threads ---------------------------------------------------------------
 struct PlatformThread {
     HANDLE handle;

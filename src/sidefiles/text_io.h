@@ -3,6 +3,8 @@
 // and brought back.
 #pragma once
 
+#include <cstdint>
+
 // Writes the rows shown (the string list's, else the current table's), each
 // as "KEY=TEXT" and CR LF, where KEY is the known name or "0x" and the hash
 // in eight lower-case hexadecimal digits: 0, or 7000 (no path), 7001 (no
@@ -11,9 +13,34 @@
 // once it has been written whole.
 int exportText(const char* path);
 
-// Reads such lines and gives every entry that a line names (found across all
-// tables by name, or by "0x" and its hash) the line's text, when it differs;
-// a name key also names an entry that had no name. 0, or 8000 (no
-// document), 8001 (cannot open), 8002 (no size), 8003 (16 MiB or larger),
-// 8004 (no memory), 8005 (cannot read). A failed import changes nothing.
-int importText(const char* path);
+// Why a line of an import changed nothing.
+enum TextLineSkip : int {
+    TEXT_LINE_UNKNOWN_KEY,       // the key names no entry (or is empty, or longer than 32 bytes)
+    TEXT_LINE_NO_EQUALS,         // a key and no "="
+    TEXT_LINE_TOO_LONG,          // a text of 4096 characters or more
+    TEXT_LINE_UNREPRESENTABLE,   // a UTF-8 character the display code page cannot hold
+    TEXT_LINE_NO_MEMORY,         // no memory to store the text
+};
+
+// What an import did, line by line.
+struct TextImportSummary {
+    uint32_t changed;     // lines that gave their entry a new text
+    uint32_t equal;       // lines whose entry already had the text
+    uint32_t passedOver;  // lines that changed nothing
+    // When set, told of every passed-over line in file order; lines are
+    // numbered from 1, and CR, LF and CR LF each end one.
+    void (*onPassedOver)(void* context, uint32_t line, TextLineSkip reason);
+    void* context;
+};
+
+// Reads such lines and gives every entry that a line names the line's text,
+// when it differs; a name key also names an entry that had no name. A key
+// is looked up among the rows the entry list shows (the current table's,
+// or the string list's) first, then across all tables, by name or by "0x"
+// and its hash. A file that begins with the UTF-8 byte-order mark is read
+// as UTF-8 and its texts converted to the display code page; any other
+// file byte for byte. Returns 0, or 8000 (no document), 8001 (cannot open),
+// 8002 (no size), 8003 (16 MiB or larger), 8004 (no memory), 8005 (cannot
+// read); a failed import changes nothing. The counts are added to *summary
+// when one is given.
+int importText(const char* path, TextImportSummary* summary = nullptr);

@@ -279,23 +279,43 @@ TEST_F(LifecycleTest, AFailedIdListExportKeepsTheNamesMarkedAndCancelsTheClose) 
     EXPECT_EQ(gShell.idListModified, 0u);
 }
 
-TEST_F(LifecycleTest, ImportsChangeTheDocumentWithoutMarkingIt) {
-    pickTable(0);
-    const std::string text = dir.file("texts.txt");
-    ASSERT_TRUE(writeFile(text, "0xf4744c2c=Hello again\r\n"));
-    driver.then(DialogDriver::choosePath(text));
-    command(IDM_IMPORT_TEXT);
-    EXPECT_STREQ(rowText(0), "Hello again");
-    const std::string ids = dir.file("names.ids");
-    ASSERT_TRUE(writeFile(ids, "INTRO_2\r\n"));
-    driver.then(DialogDriver::choosePath(ids));
-    command(IDM_IMPORT_ID_LIST);
-    EXPECT_STREQ(rowKeyName(1), "INTRO_2");
-    EXPECT_EQ(gShell.gxtModified, 0u);
-    EXPECT_EQ(gShell.idListModified, 0u);
-    command(IDM_CLOSE_GXT);
-    EXPECT_EQ(driver.seen().size(), 2u) << "no question on closing";
-    EXPECT_FALSE(gDocument.loaded);
+TEST_F(LifecycleTest, ATextImportThatChangesTextsMakesTheCloseAsk) {
+    const struct {
+        const char* text;
+        const char* firstRow;  // the text the first row then shows
+        bool asks;
+    } cases[] = {
+        {"0xf4744c2c=Hello again\r\n", "Hello again", true},
+        {"0xf4744c2c=Welcome to ~y~Vorn Bay~w~, stranger.\r\nNOSUCH=x\r\n",
+         "Welcome to ~y~Vorn Bay~w~, stranger.", false},
+    };
+    for (const auto& c : cases) {
+        if (!gDocument.loaded) {
+            ASSERT_EQ(open(samplePath("example-at.gxt")), 1);
+        }
+        pickTable(0);
+        const std::string text = dir.file("texts.txt");
+        ASSERT_TRUE(writeFile(text, c.text));
+        driver.then(DialogDriver::choosePath(text));
+        command(IDM_IMPORT_TEXT);
+        EXPECT_STREQ(rowText(0), c.firstRow);
+        // An ID list never marks the document.
+        const std::string ids = dir.file("names.ids");
+        ASSERT_TRUE(writeFile(ids, "INTRO_2\r\n"));
+        driver.then(DialogDriver::choosePath(ids));
+        command(IDM_IMPORT_ID_LIST);
+        EXPECT_STREQ(rowKeyName(1), "INTRO_2");
+        EXPECT_EQ(gShell.idListModified, 0u);
+        EXPECT_EQ(gShell.gxtModified, c.asks ? 1u : 0u) << c.text;
+        const size_t before = driver.seen().size();
+        if (c.asks) driver.then(DialogDriver::press(IDNO));
+        command(IDM_CLOSE_GXT);
+        ASSERT_EQ(driver.seen().size(), before + (c.asks ? 1 : 0)) << c.text;
+        if (c.asks) {
+            EXPECT_EQ(driver.seen().back().text, loadString(IDS_ASK_SAVE_GXT));
+        }
+        EXPECT_FALSE(gDocument.loaded);
+    }
 }
 
 TEST_F(LifecycleTest, FailedImportsAndExportsNameTheFileAndTheReason) {

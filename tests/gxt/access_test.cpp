@@ -118,6 +118,7 @@ TEST_F(EntryAccess, ReplacementTexts) {
     EXPECT_EQ(setRowText(0, longest.c_str(), 4095), 1);
     EXPECT_EQ(std::string(rowText(0)), longest);
     EXPECT_EQ(setRowText(0, tooLong.c_str(), 4096), 0);
+    EXPECT_EQ(setEntryText(entryAtRow(0), tooLong.c_str(), 4096), 0);
     EXPECT_EQ(std::string(rowText(0)), longest);
     EXPECT_EQ(setRowText(0, nullptr, 3), 0);
     EXPECT_EQ(setRowText(1, "x", 1), 0);

@@ -238,6 +238,63 @@ TEST(PlatformText, AnsiLowerCaseFoldsLettersOnly) {
     EXPECT_STREQ(text, "mixed \xe9t\xe9");
 }
 
+TEST(PlatformText, CodePagesConvertBothWaysAndNeverReplace) {
+    const struct {
+        uint32_t codePage;
+        const char* utf8;
+        const char* bytes;
+    } same[] = {
+        {1250, "\xc5\x81\xc3\xb3" "d\xc5\xb9", "\xa3\xf3" "d\x8f"},
+        {1251, "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82", "\xcf\xf0\xe8\xe2\xe5\xf2"},
+        {1252, "caf\xc3\xa9 \xe2\x82\xac", "caf\xe9 \x80"},
+        {1254, "\xc4\x9f\xc5\x9e", "\xf0\xde"},
+        {932, "\xe6\x97\xa5\xe6\x9c\xac\xef\xbd\xb1", "\x93\xfa\x96\x7b\xb1"},
+        // 0: the display code page; these bytes are alike in every Windows
+        // code page of Europe.
+        {0, "\xc2\xab\xc2\xa7\xc2\xbb", "\xab\xa7\xbb"},
+        {1251, "", ""},
+    };
+    for (const auto& c : same) {
+        const uint32_t utf8Length = (uint32_t)strlen(c.utf8), length = (uint32_t)strlen(c.bytes);
+        char out[64];
+        uint32_t written = 99;
+        EXPECT_EQ(utf8ToCodePage(c.codePage, c.utf8, utf8Length, out, sizeof out, &written), CODE_PAGE_OK);
+        EXPECT_EQ(std::string(out, written), c.bytes) << c.codePage;
+        EXPECT_EQ(codePageToUtf8(c.codePage, c.bytes, length, out, sizeof out, &written), CODE_PAGE_OK);
+        EXPECT_EQ(std::string(out, written), c.utf8) << c.codePage;
+        // Exactly the room needed is enough; one byte less is too little.
+        EXPECT_EQ(utf8ToCodePage(c.codePage, c.utf8, utf8Length, out, length, &written), CODE_PAGE_OK);
+        if (length) {
+            EXPECT_EQ(utf8ToCodePage(c.codePage, c.utf8, utf8Length, out, length - 1, &written), CODE_PAGE_TOO_LONG);
+            EXPECT_EQ(codePageToUtf8(c.codePage, c.bytes, length, out, utf8Length - 1, &written), CODE_PAGE_TOO_LONG);
+        }
+    }
+    const struct {
+        uint32_t codePage;
+        const char* text;
+        bool fromUtf8;
+    } refused[] = {
+        {1252, "\xd0\x96", true},            // Cyrillic Zhe
+        {1252, "a\xc4\x81", true},           // a with macron: no look-alike "a"
+        {1250, "\xd0\x96", true},
+        {1254, "\xe6\x97\xa5", true},       // CJK
+        {932, "\xe2\x82\xac", true},        // the euro sign
+        {1251, "\xc3\xa9", true},            // e acute
+        {1252, "\xff", true},                 // not UTF-8
+        {1251, "\xd0\x9f" "a\xc3\xa9", true},  // found past a capacity already exceeded
+        {932, "a\x81", false},                // a lead byte without its trail byte
+    };
+    for (const auto& c : refused) {
+        char out[64];
+        uint32_t written = 99;
+        const uint32_t length = (uint32_t)strlen(c.text), capacity = c.codePage == 1251 ? 1 : sizeof out;
+        CodePageResult result = c.fromUtf8 ? utf8ToCodePage(c.codePage, c.text, length, out, capacity, &written)
+                                           : codePageToUtf8(c.codePage, c.text, length, out, capacity, &written);
+        EXPECT_EQ(result, CODE_PAGE_UNREPRESENTABLE) << c.codePage << " " << c.text;
+        EXPECT_EQ(written, 0u);
+    }
+}
+
 namespace {
 std::atomic<int> gRan{0};
 uint32_t bump(void* p) {

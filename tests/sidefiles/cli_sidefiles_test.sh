@@ -108,9 +108,15 @@ run export-text "$(p "$at")" "$(p "$work/x.txt")" --table MAIN --list "$(p "$wor
 expect "export-text with --table and --list" 2 "$work/out" </dev/null
 
 # ---- import-text -----------------------------------------------------------------
-printf 'HAR_PASS=~g~DONE!\r\n0xc2a1d006=~r~FAILED AGAIN!\nNOSUCH=ignored\r\n' >"$work/edit.txt"
+printf 'HAR_PASS=~g~DONE!\r\n0xc2a1d006=~r~FAILED AGAIN!\nNOSUCH=ignored\r\nHAR_PASS=~g~DONE!\r\nINTRO_1\r\n' \
+    >"$work/edit.txt"
 run import-text "$(p "$at")" "$(p "$work/edit.txt")" "$(p "$work/edited.gxt")"
 expect "import-text" 0 "$work/out" </dev/null
+expect "import-text summary" 0 "$work/err" <<END
+vorn-cli: $(p "$work/edit.txt"): line 3 passed over: no entry has this key
+vorn-cli: $(p "$work/edit.txt"): line 5 passed over: no "=" after the key
+vorn-cli: $(p "$work/edit.txt"): 2 changed, 1 equal, 2 passed over
+END
 run dump "$(p "$work/edited.gxt")" --ids "$(p "$work/names.ids")"
 grep '^HARBOUR' "$work/out" >"$work/harbour.dump"
 expect "dump of the imported file" 0 "$work/harbour.dump" <<'END'
@@ -125,6 +131,38 @@ run import-text "$(p "$at")" "$(p "$work/absent.txt")" "$(p "$work/never.gxt")"
 echo "vorn-cli: $(p "$work/absent.txt"): cannot open the file (8001)" | expect "import-text of a missing file" 1 "$work/err"
 checks=$((checks + 1))
 [ ! -e "$work/never.gxt" ] || fail "import-text that failed wrote its output"
+
+# A key without "=" changes nothing, whatever the line ends.
+for end in '\n' '\r\n' '\r'; do
+    printf "PAUSE${end}SCORE=new score${end}" >"$work/no-equals.txt"
+    run import-text "$(p "$named")" "$(p "$work/no-equals.txt")" "$(p "$work/no-equals.gxt")"
+    run dump "$(p "$work/no-equals.gxt")"
+    grep -P '\t(PAUSE|SCORE)\t' "$work/out" >"$work/no-equals.dump"
+    printf 'MAIN\tSCORE\tnew score\nMAIN\tPAUSE\tPaused\n' | expect "import-text of a key without =" 0 "$work/no-equals.dump"
+done
+
+# A key in two tables: --table says whose rows come first, else the first
+# table's entry takes the text.
+LC_ALL=C sed 's/HAR_PASS/PAUSE\x00\x00\x00/' "$named" >"$work/shared.gxt"
+run export-text "$(p "$work/shared.gxt")" "$(p "$work/harbour.txt")" --table HARBOUR
+run import-text "$(p "$work/shared.gxt")" "$(p "$work/harbour.txt")" "$(p "$work/same.gxt")" --table harbour
+expect "import-text of an export, unchanged" 0 "$work/same.gxt" <"$work/shared.gxt"
+printf 'PAUSE=harbour pause\r\n' >"$work/pause.txt"
+for table in HARBOUR ""; do
+    run import-text "$(p "$work/shared.gxt")" "$(p "$work/pause.txt")" "$(p "$work/paused.gxt")" ${table:+--table $table}
+    run dump "$(p "$work/paused.gxt")"
+    grep -P '\tPAUSE\t' "$work/out" >"$work/pause.dump"
+    if [ -n "$table" ]; then
+        printf 'MAIN\tPAUSE\tPaused\nHARBOUR\tPAUSE\tharbour pause\n'
+    else
+        printf 'MAIN\tPAUSE\tharbour pause\nHARBOUR\tPAUSE\t~g~MISSION PASSED!~n~~w~$~1~\n'
+    fi | expect "import-text of a shared key, --table '$table'" 0 "$work/pause.dump"
+done
+
+run import-text "$(p "$named")" "$(p "$work/pause.txt")" "$(p "$work/never.gxt")" --table NOSUCH
+echo "vorn-cli: $(p "$named"): no table named NOSUCH" | expect "import-text --table of a missing table" 2 "$work/err"
+checks=$((checks + 1))
+[ ! -e "$work/never.gxt" ] || fail "import-text with a missing table wrote its output"
 
 # ---- export-ids --------------------------------------------------------------------
 run export-ids "$(p "$at")" "$(p "$work/found.ids")" --ids "$(p "$work/names.ids")"

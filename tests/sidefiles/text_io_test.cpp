@@ -24,6 +24,18 @@ protected:
         EXPECT_EQ(exportText(path.c_str()), 0);
         return fileText(path);
     }
+    using Skipped = std::vector<std::pair<uint32_t, TextLineSkip>>;
+    // Imports the text with a summary; the lines passed over, with why.
+    Skipped importCounting(const std::string& text, TextImportSummary& summary) {
+        Skipped skipped;
+        summary = TextImportSummary{};
+        summary.context = &skipped;
+        summary.onPassedOver = [](void* context, uint32_t line, TextLineSkip reason) {
+            static_cast<Skipped*>(context)->push_back({line, reason});
+        };
+        EXPECT_EQ(importText(write("in.txt", text).c_str(), &summary), 0);
+        return skipped;
+    }
     // Whether any entry of the document has a replacement text.
     static bool anyReplaced() {
         for (uint32_t t = 0; t < gDocument.tableCount; ++t)
@@ -189,9 +201,8 @@ TEST_F(TextIoTest, KeysOfUpTo32Bytes) {
     EXPECT_EQ(import(key32 + "=thirty-two\r\n"), 0);
     EXPECT_EQ(currentText(entryAt(0, 0)), "thirty-two");
     EXPECT_EQ(nameOf(entryAt(0, 0)), key32);
-    // Every byte before the "=" counts, line ends included: a line without
-    // "=" followed by a long one is passed over with it.
-    EXPECT_EQ(import("X\r\n" + std::string(40, 'Y') + "=z\r\n"), 0);
+    // Blanks before the "=" count too.
+    EXPECT_EQ(import("X" + std::string(32, ' ') + "=z\r\n"), 0);
     EXPECT_EQ(currentText(entryAt(0, 1)), "next line read");
 }
 
@@ -209,11 +220,6 @@ TEST_F(TextIoTest, WhereTheTextStartsAndEnds) {
     // A blank after the key makes the "=" part of the text.
     EXPECT_EQ(import("ABC =with equals\r\n"), 0);
     EXPECT_EQ(currentText(entryAt(0, 0)), "=with equals");
-    // A key without "=": the text starts after the CR, at the LF, so it is
-    // empty; the next line is read as usual.
-    EXPECT_EQ(import("ABC\r\nLONGER=next\r\n"), 0);
-    EXPECT_EQ(currentText(entryAt(0, 0)), "");
-    EXPECT_EQ(currentText(entryAt(0, 1)), "next");
     // A control byte ends the text, and what follows starts a new line.
     EXPECT_EQ(import("ABC=before tab\tLONGER=after tab"), 0);
     EXPECT_EQ(currentText(entryAt(0, 0)), "before tab");
@@ -247,13 +253,100 @@ TEST_F(TextIoTest, AnyLineEndWorks) {
     }
 }
 
-TEST_F(TextIoTest, AKeyAtTheEndOfTheFile) {
+TEST_F(TextIoTest, AKeyWithoutEqualsChangesNothing) {
+    for (const char* end : {"\r\n", "\n", "\r"}) {
+        ASSERT_EQ(openGenerated(hashed()), 0);
+        EXPECT_EQ(import(std::string("ALPHA") + end + "CHARLIE=new" + end + "EMPTY\tALPHA=x" + end + "CHARLIE"), 0);
+        EXPECT_EQ(currentText(entryAt(0, 0)), "alpha text") << "line end " << (int)end[0];
+        EXPECT_EQ(currentText(entryAt(1, 0)), "new");
+        // Nor does it name the entry.
+        EXPECT_EQ(entryAt(0, 0).nameKnown, 0u);
+        EXPECT_EQ(entryAt(0, 2).nameKnown, 0u);
+        closeDocument();
+    }
     ASSERT_EQ(openGenerated(hashed()), 0);
-    EXPECT_EQ(import("CHARLIE"), 0);
-    EXPECT_EQ(nameOf(entryAt(1, 0)), "CHARLIE");
-    EXPECT_EQ(currentText(entryAt(1, 0)), "charlie text");
     EXPECT_EQ(import("CHARLIE="), 0);
     EXPECT_EQ(currentText(entryAt(1, 0)), "");
+    EXPECT_EQ(nameOf(entryAt(1, 0)), "CHARLIE");
+}
+
+TEST_F(TextIoTest, TheSummaryCountsEveryLineAndTellsWhyOnesChangedNothing) {
+    ASSERT_EQ(openGenerated(named()), 0);
+    const std::string lines = "ABC=abc text\r\n"                            // 1: equal
+                              "NOSUCH=x\n"                                  // 2
+                              "LONGER\r"                                    // 3
+                              "\r\n\r\n"                                   // 4, 5: empty
+                              "LONGER=" + std::string(4096, 'x') + "\r\n" +  // 6
+                              "LONGER=" + std::string(4095, 'y') + "\r\n" +  // 7: changed
+                              " ABC=blank first\r\n"                        // 8
+                              "0x00000001=no hashes here";                  // 9
+    TextImportSummary summary;
+    EXPECT_EQ(importCounting(lines, summary), (Skipped{{2, TEXT_LINE_UNKNOWN_KEY},
+                                                      {3, TEXT_LINE_NO_EQUALS},
+                                                      {6, TEXT_LINE_TOO_LONG},
+                                                      {8, TEXT_LINE_UNKNOWN_KEY},
+                                                      {9, TEXT_LINE_UNKNOWN_KEY}}));
+    EXPECT_EQ(summary.changed, 1u);
+    EXPECT_EQ(summary.equal, 1u);
+    EXPECT_EQ(summary.passedOver, 5u);
+    EXPECT_EQ(currentText(entryAt(0, 1)), std::string(4095, 'y'));
+    EXPECT_EQ(entryAt(0, 0).replacementText, nullptr);
+}
+
+TEST_F(TextIoTest, SharedKeysChangeTheEntryOfTheRowsShown) {
+    const GenDocument named = makeDocument('1', {{"T1", {{"DUP", 0, "first"}}}, {"T2", {{"dup", 0, "second"}}}});
+    const struct {
+        GenDocument doc;
+        const char* line;
+        uint32_t table;       // selected
+        const char* list;     // a string list shown, or null
+        uint32_t changed[2];  // table and record of the entry that takes the text
+        uint32_t kept[2];     // the other entry of the key
+    } cases[] = {
+        {hashed(), "ALPHA=new", 1, nullptr, {1, 1}, {0, 0}},
+        {hashed(), "ALPHA=new", 0, nullptr, {0, 0}, {1, 1}},
+        {hashed(), "ALPHA=new", 1, "CHARLIE", {0, 0}, {1, 1}},  // the list's rows, not the table behind it
+        {named, "DUP=new", 1, nullptr, {1, 0}, {0, 0}},
+        {named, "dup=new", 0, nullptr, {0, 0}, {1, 0}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(openGenerated(c.doc), 0);
+        ASSERT_EQ(selectTable(c.table), 1);
+        // Exporting the table and importing the file unchanged replaces nothing.
+        const std::string path = dir.file("table.txt");
+        ASSERT_EQ(exportText(path.c_str()), 0);
+        ASSERT_EQ(importText(path.c_str()), 0);
+        EXPECT_FALSE(anyReplaced()) << c.line << " " << c.table;
+        if (c.list) {
+            ASSERT_EQ(loadStringList(write("rows.lst", c.list).c_str()), 0);
+        }
+        ASSERT_EQ(import(std::string(c.line) + "\r\n"), 0);
+        EXPECT_EQ(currentText(entryAt(c.changed[0], c.changed[1])), "new") << c.line << " " << c.table;
+        EXPECT_EQ(entryAt(c.kept[0], c.kept[1]).replacementText, nullptr) << c.line << " " << c.table;
+        closeDocument();
+    }
+}
+
+TEST_F(TextIoTest, AFileWithTheUtf8MarkIsConvertedToTheDisplayCodePage) {
+    ASSERT_EQ(openGenerated(hashed()), 0);
+    // Guillemets and the section sign have the same bytes in every Windows
+    // code page of Europe; a Thai letter is in none of them.
+    const std::string section = "\xc2\xa7";
+    std::string longest;
+    for (int i = 0; i < 4095; ++i) longest += section;
+    const std::string lines = "\xef\xbb\xbf" "ALPHA=\xc2\xab" + section + "\xc2\xbb\r\n" +
+                              "CHARLIE=\xe0\xb8\x81\r\n" +
+                              "EMPTY=" + longest + "\r\n" +
+                              "0x0000abcd=" + longest + section + "\r\n";
+    TextImportSummary summary;
+    EXPECT_EQ(importCounting(lines, summary), (Skipped{{2, TEXT_LINE_UNREPRESENTABLE}, {4, TEXT_LINE_TOO_LONG}}));
+    EXPECT_EQ(currentText(entryAt(0, 0)), "\xab\xa7\xbb");
+    EXPECT_EQ(currentText(entryAt(1, 0)), "charlie text");
+    EXPECT_EQ(currentText(entryAt(0, 2)), std::string(4095, '\xa7'));
+    EXPECT_EQ(currentText(entryAt(0, 1)), "by hash");
+    // Without the mark the bytes are taken as they are.
+    EXPECT_EQ(import("CHARLIE=" + section), 0);
+    EXPECT_EQ(currentText(entryAt(1, 0)), section);
 }
 
 TEST_F(TextIoTest, ImportWorksWhateverTheView) {

@@ -3,7 +3,7 @@
 //   vorn-cli dump FILE... [--tbl TABLE.tbl] [--ids NAMES.ids]... [--list NAMES.lst]
 //   vorn-cli resave IN OUT [--tbl TABLE.tbl]
 //   vorn-cli export-text GXT OUT.txt (--table NAME | --list NAMES.lst) [--ids NAMES.ids]... [--tbl TABLE.tbl]
-//   vorn-cli import-text GXT IN.txt OUT.gxt [--ids NAMES.ids]... [--tbl TABLE.tbl]
+//   vorn-cli import-text GXT IN.txt OUT.gxt [--table NAME] [--ids NAMES.ids]... [--tbl TABLE.tbl]
 //   vorn-cli export-ids GXT OUT.ids --ids NAMES.ids...
 #include <cstdio>
 #include <cstring>
@@ -29,7 +29,7 @@ int usage() {
           "  vorn-cli dump FILE... [--tbl TABLE.tbl] [--ids NAMES.ids]... [--list NAMES.lst]\n"
           "  vorn-cli resave IN OUT [--tbl TABLE.tbl]\n"
           "  vorn-cli export-text GXT OUT.txt (--table NAME | --list NAMES.lst) [--ids NAMES.ids]... [--tbl TABLE.tbl]\n"
-          "  vorn-cli import-text GXT IN.txt OUT.gxt [--ids NAMES.ids]... [--tbl TABLE.tbl]\n"
+          "  vorn-cli import-text GXT IN.txt OUT.gxt [--table NAME] [--ids NAMES.ids]... [--tbl TABLE.tbl]\n"
           "  vorn-cli export-ids GXT OUT.ids --ids NAMES.ids...\n",
           stderr);
     return 2;
@@ -126,19 +126,46 @@ int commandExportText(CliArgs& args) {
     return 0;
 }
 
+const char* passedOverReason(TextLineSkip reason) {
+    switch (reason) {
+    case TEXT_LINE_UNKNOWN_KEY: return "no entry has this key";
+    case TEXT_LINE_NO_EQUALS: return "no \"=\" after the key";
+    case TEXT_LINE_TOO_LONG: return "the text has 4096 characters or more";
+    case TEXT_LINE_UNREPRESENTABLE: return "a character the display code page cannot hold";
+    case TEXT_LINE_NO_MEMORY: return "not enough memory for the text";
+    }
+    return "unexpected reason";
+}
+
+void reportPassedOver(void* path, uint32_t line, TextLineSkip reason) {
+    fprintf(stderr, "vorn-cli: %s: line %u passed over: %s\n", static_cast<const char*>(path), line,
+            passedOverReason(reason));
+}
+
 int commandImportText(CliArgs& args) {
-    if (args.positional.size() != 3 || !args.rest.empty() || !args.table.empty() || !args.list.empty())
+    if (args.positional.size() != 3 || !args.rest.empty() || args.table.size() > 1 || !args.list.empty())
         return usage();
     if (int code = cliApplyTables(args)) return code;
     const char* gxt = args.positional[0];
     const char* in = args.positional[1];
     const char* out = args.positional[2];
     if (int code = openWithNames(gxt, args)) return code;
-    int code = importText(in);
+    // The chosen table's rows come first when a key is in several tables.
+    if (!args.table.empty() && !selectTableNamed(args.table[0])) {
+        closeDocument();
+        fprintf(stderr, "vorn-cli: %s: no table named %s\n", gxt, args.table[0]);
+        return 2;
+    }
+    TextImportSummary summary{};
+    summary.onPassedOver = reportPassedOver;
+    summary.context = const_cast<char*>(in);
+    int code = importText(in, &summary);
     if (code) {
         closeDocument();
         return cliFail(in, CliOperation::ImportText, code);
     }
+    fprintf(stderr, "vorn-cli: %s: %u changed, %u equal, %u passed over\n", in, summary.changed, summary.equal,
+            summary.passedOver);
     code = saveDocument(out);
     closeDocument();
     if (code) return cliFail(out, CliOperation::SaveGxt, code);
