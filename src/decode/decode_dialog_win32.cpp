@@ -2,8 +2,9 @@
 // 16 columns by 14 rows, each cell editable in place; Load and Save read
 // and write .tbl files through the shell's import and export commands, and
 // Apply decodes the open document again with the table as it now stands.
-// Edits in the grid change the table at once, the document's text only on
-// Apply (or Load, which applies by itself).
+// The grid edits the decode table as the user edits it; the document's
+// text, and the table that saving encodes edited texts through, change only
+// on Apply (or Load, which applies by itself).
 #include <windows.h>
 #include <commctrl.h>
 

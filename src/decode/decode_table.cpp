@@ -4,12 +4,17 @@
 #include "gxt/gxt.h"
 #include "platform/platform.h"
 
-DecodeTable gDecodeTable = [] {
+namespace {
+DecodeTable identityTable() {
     DecodeTable t{};
     for (int i = 0; i < kDecodeSlots; ++i) t.slots[i].character = (uint8_t)(i + 32);
     for (int c = 0; c < 256; ++c) t.inverse[c] = (uint8_t)c;
     return t;
-}();
+}
+}  // namespace
+
+DecodeTable gDecodeTable = identityTable();
+DecodeTable gAppliedTable = identityTable();
 
 namespace {
 PlatformHeap* gImportHeap = nullptr;
@@ -18,11 +23,8 @@ PlatformHeap* gImportHeap = nullptr;
 namespace decodeTable {
 
 void reset() {
-    for (int i = 0; i < kDecodeSlots; ++i) {
-        gDecodeTable.slots[i].character = (uint8_t)(i + 32);
-        gDecodeTable.slots[i].terminator = 0;
-    }
-    for (int c = 0; c < 256; ++c) gDecodeTable.inverse[c] = (uint8_t)c;
+    gDecodeTable = identityTable();
+    gAppliedTable = gDecodeTable;
 }
 
 void assign(uint8_t x, uint8_t y) {
@@ -42,15 +44,19 @@ uint8_t displayOf(uint8_t code) { return code < 32 ? code : gDecodeTable.slots[c
 
 uint8_t codeOf(uint8_t character) { return gDecodeTable.inverse[character]; }
 
-void decode(char* destination, const char* source, uint32_t length) {
+void decode(const DecodeTable& table, char* destination, const char* source, uint32_t length) {
     if (!destination || !source || length == 0) return;
-    for (uint32_t k = 0; k < length; ++k) destination[k] = (char)displayOf((uint8_t)source[k]);
+    for (uint32_t k = 0; k < length; ++k) {
+        const uint8_t code = (uint8_t)source[k];
+        destination[k] = (char)(code < 32 ? code : table.slots[code - 32].character);
+    }
 }
 
-uint32_t encode(char* destination, const char* text, uint32_t width, uint32_t maxCharacters) {
+uint32_t encode(const DecodeTable& table, char* destination, const char* text, uint32_t width,
+                uint32_t maxCharacters) {
     if (!destination || !text) return 0;
     if (width == 0) width = 1;
-    const uint8_t* map = gDecodeTable.inverse;
+    const uint8_t* map = table.inverse;
     uint32_t k = 0;
     if (width == 1) {
         for (; k < maxCharacters && text[k] != 0; ++k) destination[k] = (char)map[(uint8_t)text[k]];
@@ -62,9 +68,17 @@ uint32_t encode(char* destination, const char* text, uint32_t width, uint32_t ma
 
 }  // namespace decodeTable
 
-void redecodeDocument() {
+void applyDecodeTable() { gAppliedTable = gDecodeTable; }
+
+void decodeDocumentText() {
     if (!gDocument.displayText) return;
-    decodeTable::decode(gDocument.displayText, gDocument.rawText, gDocument.textTotal);
+    decodeTable::decode(gAppliedTable, gDocument.displayText, gDocument.rawText, gDocument.textTotal);
+}
+
+void redecodeDocument() {
+    waitIndexWorker();
+    applyDecodeTable();
+    decodeDocumentText();
 }
 
 int importTbl(const char* path) {

@@ -446,12 +446,16 @@ int indexDocument() {
 
 uint32_t indexWorker(void*) {
     indexDocument();
-    redecodeDocument();
+    decodeDocumentText();
     return 0;
 }
 
 int startIndexWorker() {
     waitIndexWorker();
+    // The new document is decoded with the table as it stands now, taken
+    // here on the UI thread: the worker only reads the applied copy, which
+    // nothing changes until it has finished.
+    applyDecodeTable();
     gDocument.worker = threadStart(indexWorker, nullptr);
     if (gDocument.worker) return 1;
     indexWorker(nullptr);

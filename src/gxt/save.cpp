@@ -45,6 +45,12 @@ uint64_t savedSize(uint32_t* dataSizes) {
 // file in full and could not put it in the target's place.
 bool gSaveNotReplaced = false;
 
+// Writes a text's loaded bytes, one every `width` bytes, at most
+// maxCharacters of them; the bytes between stay zero.
+void putLoadedText(char* destination, const char* loaded, uint32_t width, uint32_t maxCharacters) {
+    for (uint32_t k = 0; k < maxCharacters && loaded[k] != 0; ++k) destination[(uint64_t)k * width] = loaded[k];
+}
+
 }  // namespace
 
 uint8_t* buildImage(uint32_t* size) {
@@ -103,10 +109,15 @@ uint8_t* buildImage(uint32_t* size) {
             write32(slot, (uint32_t)p);
             if (d.keyScheme == '0') copyBounded(reinterpret_cast<char*>(slot + 4), e->name, 8);
             else write32(slot + 4, e->hash);
-            const char* text = entryText(e);
             // A text never spills out of its slot, whatever the file held.
             uint32_t room = e->storedLength > 0 ? (uint32_t)e->storedLength - 1 : 0;
-            decodeTable::encode(reinterpret_cast<char*>(data + p), text, w, room);
+            char* at = reinterpret_cast<char*>(data + p);
+            // An unedited text goes back as the bytes it was read from. An
+            // edited one is in display characters: it is encoded through the
+            // table the texts on screen were decoded with, not through edits
+            // to the decode table that have not been applied.
+            if (e->replacementText) decodeTable::encode(gAppliedTable, at, e->replacementText, w, room);
+            else putLoadedText(at, d.rawText + e->textPos, w, room);
             p += (uint64_t)(uint32_t)e->storedLength * w;
         }
     }

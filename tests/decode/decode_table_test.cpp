@@ -10,7 +10,7 @@ namespace {
 
 std::string decoded(const std::string& bytes) {
     std::string out(bytes.size(), '?');
-    decodeTable::decode(out.data(), bytes.data(), (uint32_t)bytes.size());
+    decodeTable::decode(gDecodeTable, out.data(), bytes.data(), (uint32_t)bytes.size());
     return out;
 }
 
@@ -36,18 +36,42 @@ std::vector<uint8_t> descending() {
     return out;
 }
 
+// The identity but for a three-cycle: the code 'a' shows 'o', 'o' shows 'e'
+// and 'e' shows 'a'. Unlike a reversal it is not its own inverse.
+std::vector<uint8_t> threeCycle() {
+    std::vector<uint8_t> out;
+    for (int c = 32; c < 256; ++c) out.push_back((uint8_t)c);
+    out['a' - 32] = 'o';
+    out['o' - 32] = 'e';
+    out['e' - 32] = 'a';
+    return out;
+}
+
 }  // namespace
 
-class DecodeTableTest : public CoreTest {};
+class DecodeTableTest : public CoreTest {
+protected:
+    // Saves the open document to a file and reads the file's bytes back.
+    std::vector<uint8_t> savedFile() {
+        const std::string path = dir.file("saved.gxt");
+        EXPECT_EQ(saveDocument(path.c_str()), 0);
+        return readFileBytes(path);
+    }
+};
 
-TEST_F(DecodeTableTest, IdentityAfterReset) {
+TEST_F(DecodeTableTest, IdentityAfterResetAndExportWritesEachCodesCharacter) {
     std::string all;
     for (int c = 32; c < 256; ++c) all += (char)c;
     EXPECT_EQ(decoded(all), all);
-    const std::string path = dir.file("id.tbl");
+    const std::string path = dir.file("out.tbl");
     ASSERT_EQ(exportTbl(path.c_str()), 0);
     std::vector<uint8_t> expected(all.begin(), all.end());
     EXPECT_EQ(readFileBytes(path), expected);
+    // A three-cycle made in the table is written as it is, not inverted.
+    decodeTable::assign('a', 'o');
+    decodeTable::assign('o', 'e');
+    ASSERT_EQ(exportTbl(path.c_str()), 0);
+    EXPECT_EQ(readFileBytes(path), threeCycle());
 }
 
 TEST_F(DecodeTableTest, AssignExchangesTwoSlots) {
@@ -74,18 +98,18 @@ TEST_F(DecodeTableTest, ControlCodesAndZerosPassThrough) {
     std::string bytes("\x00\x01\x1f" "A\x00", 5);
     EXPECT_EQ(decoded(bytes), std::string("\x00\x01\x1f" "B\x00", 5));
     char out[8] = {};
-    EXPECT_EQ(decodeTable::encode(out, "\x01\x1f" "B", 1, 10), 3u);
+    EXPECT_EQ(decodeTable::encode(gDecodeTable, out, "\x01\x1f" "B", 1, 10), 3u);
     EXPECT_EQ(std::string(out), "\x01\x1f" "A");
-    decodeTable::decode(nullptr, "x", 1);  // harmless
+    decodeTable::decode(gDecodeTable, nullptr, "x", 1);  // harmless
 }
 
 TEST_F(DecodeTableTest, EncodeWritesEveryWidthBytesAndStopsAtTheLimit) {
     char out[8];
     memset(out, 0, sizeof out);
-    EXPECT_EQ(decodeTable::encode(out, "AB", 2, 100), 2u);
+    EXPECT_EQ(decodeTable::encode(gDecodeTable, out, "AB", 2, 100), 2u);
     EXPECT_EQ(0, memcmp(out, "A\0B\0\0\0", 6));
     memset(out, 0, sizeof out);
-    EXPECT_EQ(decodeTable::encode(out, "ABCDEF", 1, 3), 3u);
+    EXPECT_EQ(decodeTable::encode(gDecodeTable, out, "ABCDEF", 1, 3), 3u);
     EXPECT_STREQ(out, "ABC");
 }
 
@@ -98,7 +122,7 @@ TEST_F(DecodeTableTest, EncodingInvertsAnyTable) {
     std::string shown = decoded(raw);
     EXPECT_EQ(shown, "DACB xyz");
     char back[16] = {};
-    decodeTable::encode(back, shown.c_str(), 1, 100);
+    decodeTable::encode(gDecodeTable, back, shown.c_str(), 1, 100);
     EXPECT_EQ(std::string(back), raw);
 }
 
@@ -119,11 +143,45 @@ TEST_F(DecodeTableTest, DocumentsSaveBackWhatTheyReadUnderAnyTable) {
             ASSERT_EQ(importTbl(write("rev.tbl", descending()).c_str()), 0);
         }
         ASSERT_EQ(openBytes(file), 0);
-        uint32_t size = 0;
-        uint8_t* image = buildImage(&size);
-        ASSERT_NE(image, nullptr);
-        EXPECT_EQ(std::vector<uint8_t>(image, image + size), file) << variant;
-        documentFree(image);
+        EXPECT_EQ(savedFile(), file) << variant;
+        // Edits to the table that are not applied change nothing saved.
+        decodeTable::assign('e', 'o');
+        decodeTable::assign('A', 'x');
+        EXPECT_EQ(savedFile(), file) << variant;
+        closeDocument();
+    }
+}
+
+TEST_F(DecodeTableTest, EditedTextsSaveThroughTheAppliedTable) {
+    // The row "Ape" is edited, "Beta" is not; then the table becomes a
+    // three-cycle (A shows D, D shows B, B shows A), applied or not. The
+    // saved file is read back under the identity.
+    struct Case {
+        bool apply;
+        const char* edited;
+        const char* loaded;
+    } cases[] = {
+        {false, "Ape", "Beta"},
+        {true, "Bpe", "Beta"},  // 'A' is shown by the code 'B'
+    };
+    GenDocument doc;
+    doc.variant = '1';
+    doc.tables.push_back({"T", {{"A", 0, "Alpha"}, {"B", 0, "Beta"}}});
+    for (const Case& c : cases) {
+        decodeTable::reset();
+        ASSERT_EQ(openGenerated(doc), 0);
+        selectTable(0);
+        ASSERT_EQ(setRowText(0, "Ape", 3), 1);
+        decodeTable::assign('A', 'B');
+        decodeTable::assign('A', 'D');
+        if (c.apply) redecodeDocument();
+        const std::vector<uint8_t> file = savedFile();
+        closeDocument();
+        decodeTable::reset();
+        ASSERT_EQ(openBytes(file, "reopened.gxt"), 0);
+        selectTable(0);
+        EXPECT_STREQ(rowText(0), c.edited) << c.apply;
+        EXPECT_STREQ(rowText(1), c.loaded) << c.apply;
         closeDocument();
     }
 }
@@ -152,13 +210,18 @@ TEST_F(DecodeTableTest, RedecodingTheDocumentFollowsTheTable) {
 
 TEST_F(DecodeTableTest, ImportValidatesTheFirst224Bytes) {
     const std::vector<uint8_t> rev = descending();
-    decodeTable::assign('A', 'Q');
-    ASSERT_EQ(importTbl(write("rev.tbl", rev).c_str()), 0);
-    EXPECT_EQ(tableBytes(), rev);
-    EXPECT_TRUE(isPermutation());
-    const std::string out = dir.file("out.tbl");
-    ASSERT_EQ(exportTbl(out.c_str()), 0);
-    EXPECT_EQ(readFileBytes(out), rev);
+    // Byte j of a file is the character shown for the code j + 32, whatever
+    // the table held before; the three-cycle tells it from its inverse.
+    for (const std::vector<uint8_t>& file : {rev, threeCycle()}) {
+        decodeTable::assign('A', 'Q');
+        ASSERT_EQ(importTbl(write("in.tbl", file).c_str()), 0);
+        EXPECT_EQ(tableBytes(), file);
+        EXPECT_TRUE(isPermutation());
+        const std::string out = dir.file("out.tbl");
+        ASSERT_EQ(exportTbl(out.c_str()), 0);
+        EXPECT_EQ(readFileBytes(out), file);
+    }
+    EXPECT_EQ(decoded("a e o"), "o a e");
 
     // Longer files use their first 224 bytes.
     decodeTable::reset();

@@ -105,6 +105,29 @@ TEST_F(DecodeDialogTest, EnterCommitsAnExchangeThatTheEntryListShowsAfterApply) 
     EXPECT_EQ(gShell.gxtModified, 0u);
 }
 
+TEST_F(DecodeDialogTest, AnEditNeverAppliedLeavesTheSavedFileAsItWas) {
+    const std::string sample = samplePath("example-0.gxt");
+    ASSERT_EQ(open(sample), 1);
+    pickTable(0);
+    const std::string shown = "Welcome to ~y~Vorn Bay~w~, stranger.";
+    ASSERT_EQ(cellText(0, 1), shown);
+    onDialog([&](HWND dialog) {
+        HWND edit = openEditor(dialog, 4, 5);  // the code 'e'
+        ASSERT_NE(edit, nullptr);
+        typeText(dialog, edit, "o");
+        pressKey(dialog, edit, VK_RETURN);
+        EXPECT_EQ(cell(dialog, 4, 5), "o");
+        SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    command(IDM_DECODE_TABLE);
+    EXPECT_EQ(shownFor('e'), 'o');
+    EXPECT_EQ(cellText(0, 1), shown);
+    const std::string saved = dir.file("saved.gxt");
+    driver.then(DialogDriver::choosePath(saved));
+    command(IDM_SAVE_GXT_AS);
+    EXPECT_EQ(readFile(saved), readFile(sample));
+}
+
 TEST_F(DecodeDialogTest, EscapeClearingAndTheSameCharacterChangeNothing) {
     onDialog([&](HWND dialog) {
         HWND edit = openEditor(dialog, 2, 1);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Black-box test of the vorn-cli side-file commands (dump --ids/--list,
-# export-text, import-text, export-ids) on the committed samples.
+# Black-box test of the vorn-cli side-file commands (dump --ids/--list/--tbl,
+# export-text, import-text, resave --tbl, export-ids) on the committed
+# samples.
 #
 #   tests/sidefiles/cli_sidefiles_test.sh build/native/tools/vorn-cli/vorn-cli samples
 #   scripts/wine-run tests/sidefiles/cli_sidefiles_test.sh build/windows/tools/vorn-cli/vorn-cli.exe samples
@@ -163,6 +164,20 @@ run import-text "$(p "$named")" "$(p "$work/pause.txt")" "$(p "$work/never.gxt")
 echo "vorn-cli: $(p "$named"): no table named NOSUCH" | expect "import-text --table of a missing table" 2 "$work/err"
 checks=$((checks + 1))
 [ ! -e "$work/never.gxt" ] || fail "import-text with a missing table wrote its output"
+
+# ---- decode tables ---------------------------------------------------------------
+# A three-cycle, which is not its own inverse: the code 'a' shows 'o', 'o'
+# shows 'e' and 'e' shows 'a'.
+for c in $(seq 32 255); do
+    case $c in 97) c=111 ;; 111) c=101 ;; 101) c=97 ;; esac
+    printf "\\$(printf %03o "$c")"
+done >"$work/cycle.tbl"
+run dump "$(p "$named")" --tbl "$(p "$work/cycle.tbl")"
+head -1 "$work/out" >"$work/first.dump"
+printf 'MAIN\tINTRO_1\tWalcema te ~y~Vern Boy~w~, strongar.\n' | expect "dump --tbl" 0 "$work/first.dump"
+
+run resave "$(p "$named")" "$(p "$work/resaved.gxt")" --tbl "$(p "$work/cycle.tbl")"
+expect "resave --tbl" 0 "$work/resaved.gxt" <"$named"
 
 # ---- export-ids --------------------------------------------------------------------
 run export-ids "$(p "$at")" "$(p "$work/found.ids")" --ids "$(p "$work/names.ids")"
