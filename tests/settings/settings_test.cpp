@@ -30,18 +30,12 @@ void expectSameSettings(const AppSettings& a, const AppSettings& b) {
 
 AppSettings defaults() {
     AppSettings s{};
-    s.width = 750;
-    s.height = 550;
-    s.colNameWidth = 80;
-    s.mainText = 0xFFFFFF;
-    s.mainHash = 0xCCCCCC;
-    s.mainBack = 0x748488;
-    s.viewBack = 0x748488;
+    s.width = 750, s.height = 550, s.colNameWidth = 80;
+    s.mainText = 0xFFFFFF, s.mainHash = 0xCCCCCC, s.mainBack = 0x748488, s.viewBack = 0x748488;
     std::strcpy(s.mainFont.face, "Verdana");
     s.mainFont.size = 10;
     std::strcpy(s.viewFont.face, "Tahoma");
-    s.viewFont.size = 14;
-    s.viewFont.style = kStyleBold;
+    s.viewFont.size = 14, s.viewFont.style = kStyleBold;
     return s;
 }
 
@@ -74,40 +68,26 @@ TEST_F(SettingsTest, FileValuesAreReadAndSavedBack) {
     const Case cases[] = {
         // Colours are stored as 0x00RRGGBB, in memory as 0x00BBGGRR.
         {"[Colors]\nMainText=0000ff\nMainBack=ff0000\nMainHash=12345678\n",
-         [](AppSettings& s) {
-             s.mainText = 0x00FF0000;
-             s.mainBack = 0x000000FF;
-             s.mainHash = 0x00785634;
-         },
-         nullptr, {"\r\n[Colors]\r\nMainText=ff\r\nMainBack=ff0000\r\nMainHash=345678\r\nViewBack=888474\r\n"}},
+         [](AppSettings& s) { s.mainText = 0x00FF0000; s.mainBack = 0x000000FF; s.mainHash = 0x00785634; }, nullptr,
+         {"\r\n[Colors]\r\nMainText=ff\r\nMainBack=ff0000\r\nMainHash=345678\r\nViewBack=888474\r\n"}},
         // Styles and character sets are hexadecimal, whatever digits they have.
         {"[Fonts]\nMainStyle=1100\nViewStyle=1000\nMainCharset=80\nViewCharset=cc\n",
-         [](AppSettings& s) {
-             s.mainFont.style = kStyleBold | kStyleItalic;
-             s.mainFont.charset = 0x80;
-             s.viewFont.charset = 0xCC;
-         },
-         nullptr, {"MainStyle=1100\r\n", "ViewStyle=1000\r\nMainCharset=80\r\nViewCharset=cc\r\n"}},
+         [](AppSettings& s) { s.mainFont.style = 0x1100; s.mainFont.charset = 0x80; s.viewFont.charset = 0xCC; },
+         nullptr, {"MainStyle=1100\r\nViewStyle=1000\r\nMainCharset=80\r\nViewCharset=cc\r\n"}},
         {longFaceFile.c_str(), [](AppSettings& s) { std::memset(s.mainFont.face, 'F', 31); }, nullptr,
          {"MainFace=\"FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF\"\r\n"}},
+        // Values of the wrong form give the defaults.
         {"[Window]\nWidth=\"wide\"\nHeight=0x200\nPosX=4294967288\n[Fonts]\nMainFace=12\nViewSize=-3\n",
          [](AppSettings& s) { s.posX = -8; }, nullptr,
          {"[Window]\r\nWidth=750\r\nHeight=550\r\nPosX=4294967288\r\n", "MainFace=\"Verdana\"\r\nViewSize=14\r\n"}},
         // Keys the program does not know stay, and the file keeps its order.
         {"; mine\n[Fonts]\nMainSize=12\nExtra=\"x\"\n[Window]\nWidth=640\n",
-         [](AppSettings& s) {
-             s.mainFont.size = 12;
-             s.width = 640;
-         },
-         nullptr,
+         [](AppSettings& s) { s.mainFont.size = 12; s.width = 640; }, nullptr,
          {"; mine\r\n\r\n[Fonts]\r\nMainSize=12\r\nExtra=\"x\"\r\nMainFace=\"Verdana\"\r\n",
           "\r\n[Window]\r\nWidth=640\r\nMaximized=0\r\n", "\r\n[Colors]\r\n"}},
         // A face that fills its field without a terminator is written whole.
         {"", [](AppSettings&) {},
-         [](AppSettings& s) {
-             std::memset(s.viewFont.face, 'G', kFaceSize);
-             s.mainFont.charset = 204;
-         },
+         [](AppSettings& s) { std::memset(s.viewFont.face, 'G', kFaceSize); s.mainFont.charset = 204; },
          {"MainCharset=cc\r\nViewFace=\"GGGGGGGGGGGGGGGGGGGGGGGGGGGGGGGG\"\r\n"}},
     };
     for (const Case& c : cases) {
@@ -135,24 +115,12 @@ TEST_F(SettingsTest, FileValuesAreReadAndSavedBack) {
 TEST_F(SettingsTest, SavedSettingsReadBackUnchanged) {
     loadNothing();
     AppSettings s = read();
-    s.maximized = 1;
-    s.posX = -8;
-    s.posY = -30;
-    s.width = 1920;
-    s.height = 1080;
-    s.colNameWidth = 123;
-    s.mainText = 0x00123456;
-    s.mainHash = 0x00ABCDEF;
-    s.mainBack = 0;
-    s.viewBack = 0x00010203;
+    s.maximized = 1, s.posX = -8, s.posY = -30, s.width = 1920, s.height = 1080, s.colNameWidth = 123;
+    s.mainText = 0x00123456, s.mainHash = 0x00ABCDEF, s.mainBack = 0, s.viewBack = 0x00010203;
     std::memset(s.mainFont.face, 0, kFaceSize);
     std::strcpy(s.mainFont.face, "Courier New");
-    s.mainFont.size = 9;
-    s.mainFont.style = kStyleBold | kStyleItalic;
-    s.mainFont.charset = 204;
-    s.viewFont.size = 20;
-    s.viewFont.style = 0;
-    s.viewFont.charset = 0xEE;
+    s.mainFont.size = 9, s.mainFont.style = kStyleBold | kStyleItalic, s.mainFont.charset = 204;
+    s.viewFont.size = 20, s.viewFont.style = 0, s.viewFont.charset = 0xEE;
     ASSERT_EQ(saveAll(s), 1);
     configDiscard();
     ASSERT_EQ(configLoad(path.c_str()), 1);
