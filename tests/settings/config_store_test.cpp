@@ -146,6 +146,10 @@ TEST_F(ConfigStoreTest, SizeLimitOfFileAndImage) {
         configDiscard();
         ASSERT_EQ(load(";" + std::string(size - 10, 'x') + "\nLast=777"), fits ? 1 : 0);
         EXPECT_EQ(number(nullptr, "Last", CFG_DECIMAL, 1), fits ? 777u : 1u);
+        if (!fits) {
+            EXPECT_EQ(configSave(path.c_str()), 1);
+            EXPECT_EQ(fileText(), "Last=1\r\n\r\n");
+        }
 
         configDiscard();
         write("vorn.cfg", "old");
