@@ -40,6 +40,7 @@ TEST_F(ConfigStoreTest, FilesAreWrittenBackInCanonicalForm) {
         {"; c\r\n[A] ; s\r\nK=\"v\" ; k\r\nN=5\r\nFlag\r\n\r\n[Open\r\nM=ff\r\n",
          "; c\r\n\r\n[A]    ; s\r\nK=\"v\"    ; k\r\nN=5\r\nFlag\r\n\r\n[Open]\r\nM=ff\r\n\r\n"},
         {"A=12", "A=12\r\n\r\n"},
+        {"\x01K=1\n\x1f\x01L=2\n", "K=1\r\nL=2\r\n\r\n"},
         {"A ; tail", "A    ; tail\r\n\r\n"},
         {"[Last]", "\r\n[Last]\r\n\r\n"},
         {"[A]\nX=1\n[]\nY=2\n[ \t ] junk\nZ=3\n=orphan ; c\n  = also\n", "\r\n[A]\r\nX=1\r\nY=2\r\nZ=3\r\n\r\n"},
@@ -185,6 +186,21 @@ TEST_F(ConfigStoreTest, HeapLimitStopsTheParseAndKeepsWhatWasRead) {
     // The load buffer is gone again, so the store still takes keys and saves.
     EXPECT_EQ(number("Window", "Width", CFG_DECIMAL, 750), 750u);
     EXPECT_EQ(configSave(path.c_str()), 1);
+}
+
+// Replaced comments and texts and saved images give their memory back: the
+// 256 KiB heap takes any number of them in turn.
+TEST_F(ConfigStoreTest, ReplacedValuesGiveTheirMemoryBack) {
+    const std::string big(30000, 'x');
+    write("vorn.cfg", "K=1 ; " + big + "\n");
+    const std::string saved = dir.file("saved.cfg");
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(configLoad(path.c_str()), 1);
+        ASSERT_NE(configSet(nullptr, "T", CFG_TEXT, configText(big.c_str())).text, nullptr);
+        ASSERT_EQ(configSave(saved.c_str()), 1);
+        configSet(nullptr, "T", CFG_DECIMAL, configNumber(i));
+    }
 }
 
 // Every way a save can fail leaves the previous file as it was and no

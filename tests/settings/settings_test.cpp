@@ -1,3 +1,4 @@
+#include <cstddef>
 #include <cstring>
 #include <vector>
 
@@ -8,8 +9,10 @@ namespace {
 
 class SettingsTest : public ConfigTest {
 protected:
+    // Every field that is read is written whole, whatever it held before.
     static AppSettings read() {
         AppSettings s{};
+        std::memset(&s, 0xA5, offsetof(AppSettings, configPath));
         readSettings(&s);
         return s;
     }
