@@ -40,66 +40,39 @@ std::vector<uint8_t> descending() {
 
 class DecodeTableTest : public CoreTest {};
 
-TEST_F(DecodeTableTest, IdentityAfterReset) {
+TEST_F(DecodeTableTest, AssignExchangesTwoSlotsAndEncodingInvertsTheTable) {
     std::string all;
     for (int c = 32; c < 256; ++c) all += (char)c;
     EXPECT_EQ(decoded(all), all);
-    const std::string path = dir.file("id.tbl");
-    ASSERT_EQ(exportTbl(path.c_str()), 0);
-    std::vector<uint8_t> expected(all.begin(), all.end());
-    EXPECT_EQ(readFileBytes(path), expected);
-}
-
-TEST_F(DecodeTableTest, AssignExchangesTwoSlots) {
     decodeTable::assign(65, 66);
     EXPECT_EQ(decoded("AB"), "BA");
-    EXPECT_EQ(gDecodeTable.slots[65 - 32].character, 'B');
-    EXPECT_EQ(gDecodeTable.slots[66 - 32].character, 'A');
-    // Continuing: a three-cycle.
+    // Continuing: a three-cycle, which is not its own inverse.
     decodeTable::assign(65, 68);
-    EXPECT_EQ(decodeTable::displayOf(65), 68);
-    EXPECT_EQ(decodeTable::displayOf(68), 66);
-    EXPECT_EQ(decodeTable::displayOf(66), 65);
+    EXPECT_EQ(decoded("ABCD xyz"), "DACB xyz");
     EXPECT_TRUE(isPermutation());
+    char back[16] = {};
+    EXPECT_EQ(decodeTable::encode(back, "DACB xyz", 1, 100), 8u);
+    EXPECT_STREQ(back, "ABCD xyz");
     // Codes and characters below 32, and no-op assignments, change nothing.
     std::vector<uint8_t> before = tableBytes();
     decodeTable::assign(10, 65);
     decodeTable::assign(65, 10);
     decodeTable::assign(65, 68);
     EXPECT_EQ(tableBytes(), before);
-}
-
-TEST_F(DecodeTableTest, ControlCodesAndZerosPassThrough) {
-    decodeTable::assign(65, 66);
-    std::string bytes("\x00\x01\x1f" "A\x00", 5);
-    EXPECT_EQ(decoded(bytes), std::string("\x00\x01\x1f" "B\x00", 5));
+    // Control codes and zeros pass through both ways.
+    EXPECT_EQ(decoded(std::string("\x00\x01\x1f" "A\x00", 5)), std::string("\x00\x01\x1f" "D\x00", 5));
     char out[8] = {};
-    EXPECT_EQ(decodeTable::encode(out, "\x01\x1f" "B", 1, 10), 3u);
-    EXPECT_EQ(std::string(out), "\x01\x1f" "A");
+    EXPECT_EQ(decodeTable::encode(out, "\x01\x1f" "D", 1, 10), 3u);
+    EXPECT_STREQ(out, "\x01\x1f" "A");
     decodeTable::decode(nullptr, "x", 1);  // harmless
-}
-
-TEST_F(DecodeTableTest, EncodeWritesEveryWidthBytesAndStopsAtTheLimit) {
-    char out[8];
+    // Every width bytes, up to the limit.
+    decodeTable::reset();
     memset(out, 0, sizeof out);
     EXPECT_EQ(decodeTable::encode(out, "AB", 2, 100), 2u);
     EXPECT_EQ(0, memcmp(out, "A\0B\0\0\0", 6));
     memset(out, 0, sizeof out);
     EXPECT_EQ(decodeTable::encode(out, "ABCDEF", 1, 3), 3u);
     EXPECT_STREQ(out, "ABC");
-}
-
-TEST_F(DecodeTableTest, EncodingInvertsAnyTable) {
-    // A three-cycle is not its own inverse; a read string still saves back
-    // to the bytes it was read from.
-    decodeTable::assign(65, 66);
-    decodeTable::assign(65, 68);
-    std::string raw = "ABCD xyz";
-    std::string shown = decoded(raw);
-    EXPECT_EQ(shown, "DACB xyz");
-    char back[16] = {};
-    decodeTable::encode(back, shown.c_str(), 1, 100);
-    EXPECT_EQ(std::string(back), raw);
 }
 
 TEST_F(DecodeTableTest, DocumentsSaveBackWhatTheyReadUnderAnyTable) {
@@ -152,42 +125,38 @@ TEST_F(DecodeTableTest, RedecodingTheDocumentFollowsTheTable) {
 
 TEST_F(DecodeTableTest, ImportValidatesTheFirst224Bytes) {
     const std::vector<uint8_t> rev = descending();
-    decodeTable::assign('A', 'Q');
+    std::vector<uint8_t> identity(rev.rbegin(), rev.rend());
+    auto changed = [&](std::vector<std::pair<size_t, int>> edits, size_t size) {
+        std::vector<uint8_t> b = rev;
+        b.resize(size, 5);
+        for (auto [at, value] : edits) b[at] = value < 0 ? b[0] : (uint8_t)value;
+        return b;
+    };
+    const struct {
+        std::vector<uint8_t> bytes;
+        int code;
+    } cases[] = {
+        {rev, 0},
+        {changed({}, 300), 0},  // longer files use their first 224 bytes
+        {changed({}, 223), 7006},
+        {{}, 7006},
+        {changed({{100, -1}}, 224), 7007},  // a character twice
+        {changed({{100, 10}}, 224), 7006},  // a control code
+        {changed({{50, -1}, {150, 10}}, 224), 7007},  // both: the first one met decides
+        {changed({{50, 10}, {150, -1}}, 224), 7006},
+    };
+    for (const auto& c : cases) {
+        decodeTable::assign('A', 'Q');
+        std::vector<uint8_t> before = tableBytes();
+        EXPECT_EQ(importTbl(write("in.tbl", c.bytes).c_str()), c.code) << c.bytes.size();
+        EXPECT_EQ(tableBytes(), c.code ? before : rev);
+        decodeTable::reset();
+    }
+    EXPECT_EQ(tableBytes(), identity);
     ASSERT_EQ(importTbl(write("rev.tbl", rev).c_str()), 0);
-    EXPECT_EQ(tableBytes(), rev);
-    EXPECT_TRUE(isPermutation());
     const std::string out = dir.file("out.tbl");
     ASSERT_EQ(exportTbl(out.c_str()), 0);
     EXPECT_EQ(readFileBytes(out), rev);
-
-    // Longer files use their first 224 bytes.
-    decodeTable::reset();
-    std::vector<uint8_t> longer = rev;
-    longer.resize(300, 5);
-    EXPECT_EQ(importTbl(write("long.tbl", longer).c_str()), 0);
-    EXPECT_EQ(tableBytes(), rev);
-
-    decodeTable::reset();
-    const std::vector<uint8_t> identity = tableBytes();
-    std::vector<uint8_t> shortFile(rev.begin(), rev.end() - 1);
-    EXPECT_EQ(importTbl(write("short.tbl", shortFile).c_str()), 7006);
-    EXPECT_EQ(importTbl(write("empty.tbl", std::vector<uint8_t>{}).c_str()), 7006);
-    std::vector<uint8_t> twice = rev;
-    twice[100] = twice[0];
-    EXPECT_EQ(importTbl(write("twice.tbl", twice).c_str()), 7007);
-    std::vector<uint8_t> control = rev;
-    control[100] = 10;
-    EXPECT_EQ(importTbl(write("ctl.tbl", control).c_str()), 7006);
-    // Both faults: the first one met decides.
-    std::vector<uint8_t> both = rev;
-    both[50] = both[0];
-    both[150] = 10;
-    EXPECT_EQ(importTbl(write("both1.tbl", both).c_str()), 7007);
-    both = rev;
-    both[50] = 10;
-    both[150] = both[0];
-    EXPECT_EQ(importTbl(write("both2.tbl", both).c_str()), 7006);
-    EXPECT_EQ(tableBytes(), identity);
 }
 
 TEST_F(DecodeTableTest, ImportAndExportFailures) {

@@ -1,5 +1,5 @@
-// Helpers for the side-file tests: small documents described inline, entries
-// by table and record, and whole files read back as text.
+// Helpers for the side-file tests: small documents described inline, what
+// the document shows, and whole files read back as text.
 #pragma once
 
 #include <string>
@@ -15,8 +15,11 @@ class SideFileTest : public CoreTest {
 protected:
     // Entry k (record order) of table t of the open document.
     static GxtEntry& entryAt(uint32_t t, uint32_t k) { return gDocument.tables[t].entries[k]; }
-    static std::string nameOf(const GxtEntry& e) { return e.name; }
-    static std::string currentText(const GxtEntry& e) { return entryText(&e); }
+    // The known key names of every table's rows, tables in order.
+    static std::vector<std::string> knownNames();
+    // Everything the entry list can show: each row of each table (or of the
+    // string list) as key=text, the key being the name or the printed hash.
+    static std::vector<std::string> shown();
     // The whole file as text; "<missing>" when it cannot be read.
     static std::string fileText(const std::string& path);
     // Names of the files in the test's directory, sorted.
