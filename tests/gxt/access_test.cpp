@@ -91,7 +91,13 @@ TEST_F(EntryAccess, EqualHashesNarrowOnePlaceAtATime) {
     } cases[] = {{{1, 1, 2, 2, 2}, 1, "record 1"},
                  {{2, 1, 2, 1, 2}, 1, "record 3"},
                  {{1, 1, 1, 2, 2, 2}, 2, "record 3"},
-                 {{5, 5, 5, 5, 5, 5, 5}, 5, "record 3"}};
+                 {{5, 5, 5, 5, 5, 5, 5}, 5, "record 3"},
+                 // Longer tables: the window halves until it holds four.
+                 {{2, 3, 4, 2, 4, 4, 4, 1}, 2, "record 0"},
+                 {{1, 2, 4, 3, 4, 2, 3, 1}, 3, "record 6"},
+                 {{2, 4, 1, 1, 4, 2}, 1, "record 3"},
+                 {{3, 2, 4, 1, 2, 3, 4, 4, 4}, 2, "record 1"},
+                 {{2, 3, 1, 2, 3, 2, 3, 1, 4, 4}, 3, "record 6"}};
     for (const auto& c : cases) {
         GenDocument doc = oneTable('2', {});
         for (size_t k = 0; k < c.hashes.size(); ++k)
@@ -186,7 +192,7 @@ TEST_F(EntryAccess, HashedEntriesAreNamedOnceWithinTheNameLimit) {
 }
 
 TEST_F(EntryAccess, ReplacementTexts) {
-    ASSERT_EQ(openGenerated(oneTable('1', {{"A", "original"}})), 0);
+    ASSERT_EQ(openGenerated(oneTable('1', {{"FIRST", "first"}, {"A", "original"}})), 0);
     selectTable(0);
     const std::string longest(4095, 'x'), tooLong(4096, 'y');
     const struct {
@@ -201,15 +207,16 @@ TEST_F(EntryAccess, ReplacementTexts) {
                  {"ab", 4, 1, "ab"},  // shorter than its length: padded with zeros
                  {"", 0, 1, ""}};
     for (const auto& c : cases) {
-        EXPECT_EQ(setRowText(0, c.text, c.length), c.result) << c.length;
-        EXPECT_EQ(std::string(rowText(0)), c.shown) << c.length;
-        EXPECT_STREQ(rowLoadedText(0), "original");
+        EXPECT_EQ(setRowText(1, c.text, c.length), c.result) << c.length;
+        EXPECT_EQ(std::string(rowText(1)), c.shown) << c.length;
+        EXPECT_STREQ(rowLoadedText(1), "original");
     }
-    EXPECT_EQ(setEntryText(entryAtRow(0), tooLong.c_str(), 4096), 0);
-    EXPECT_EQ(setRowText(1, "x", 1), 0);
+    EXPECT_STREQ(rowText(0), "first");
+    EXPECT_EQ(setEntryText(entryAtRow(1), tooLong.c_str(), 4096), 0);
+    EXPECT_EQ(setRowText(2, "x", 1), 0);
     faultArm(FAULT_ALLOC, 1);
-    EXPECT_EQ(setRowText(0, "lost", 4), 0);
-    EXPECT_STREQ(rowText(0), "");
+    EXPECT_EQ(setRowText(1, "lost", 4), 0);
+    EXPECT_STREQ(rowText(1), "");
 }
 
 TEST_F(EntryAccess, RowsAndTablesWithoutADocumentOrTable) {
