@@ -51,6 +51,28 @@ std::vector<std::string> SideFileTest::files() const {
     return names;
 }
 
+std::set<int> SideFileTest::exportFailing(int (*exporter)(const char* path), const std::string& path) {
+    const std::string old = fileText(path);
+    const std::vector<std::string> before = files();
+    std::set<int> codes;
+    for (FaultPoint point : {FAULT_ALLOC, FAULT_CREATE, FAULT_WRITE, FAULT_FINISH}) {
+        for (uint32_t nth = 1;; ++nth) {
+            faultArm(point, nth);
+            const int r = exporter(path.c_str());
+            faultReset();
+            if (r == 0) break;
+            codes.insert(r);
+            EXPECT_EQ(fileText(path), old) << point << " " << nth;
+            faultArm(point, nth);
+            EXPECT_EQ(exporter(dir.file("fresh").c_str()), r);
+            faultReset();
+            EXPECT_EQ(files(), before) << "a partial file was left behind";
+        }
+        EXPECT_TRUE(writeFileBytes(path, bytesOf(old)));
+    }
+    return codes;
+}
+
 GenDocument makeDocument(char variant, std::vector<GenTable> tables) {
     GenDocument doc;
     doc.variant = variant;

@@ -2,6 +2,7 @@
 // the document shows, and whole files read back as text.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,11 @@ protected:
     static std::string fileText(const std::string& path);
     // Names of the files in the test's directory, sorted.
     std::vector<std::string> files() const;
+    // Fails every allocation, the creation, every write and the finish of
+    // an export to path in turn, until it goes through; each failure leaves
+    // the old file as it was and no other file behind, also where there was
+    // no old file. Returns the codes of the failures; path ends as it began.
+    std::set<int> exportFailing(int (*exporter)(const char* path), const std::string& path);
 };
 
 GenDocument makeDocument(char variant, std::vector<GenTable> tables);
