@@ -100,7 +100,7 @@ TEST_F(SideFileTest, EveryImporterReportsEachReadFailureAndChangesNothing) {
         int (*import)(const char* path);
         int base;
         const char* content;
-    } importers[] = {{importIds, 4000, "ALPHA"}, {loadStringList, 6000, "ALPHA"}, {importText, 8000, "ALPHA=new"}};
+    } importers[] = {{importIds, 4000, "ALPHA"}, {loadStringList, 6000, "ALPHA"}, {[](const char* path) { return importText(path); }, 8000, "ALPHA=new"}};
     const struct {
         FaultPoint point;  // FAULT_POINT_COUNT: the file resized instead
         uint64_t size;
