@@ -56,7 +56,7 @@ TEST_F(Saving, CanonicalFilesComeBackByteForByte) {
 
 TEST_F(Saving, NonCanonicalFilesKeepTheirContent) {
     for (char v : {'0', '1', '2', '@'}) {
-        for (uint32_t seed = 10; seed < 14; ++seed) {
+        for (uint32_t seed = 10; seed < 12; ++seed) {
             GenDocument doc = randomDocument(v, seed, 40);
             // Reverse order, shared strings and stray high bytes: the saved
             // file is canonical but holds the same tables, keys and texts.
@@ -77,47 +77,21 @@ TEST_F(Saving, NonCanonicalFilesKeepTheirContent) {
     }
 }
 
-TEST_F(Saving, EditedStringsTakeTheirLengthTimesTheCharacterWidth) {
-    for (char v : {'1', '@'}) {
-        ASSERT_EQ(openGenerated(oneTable(v, {{"A", "a much longer original text"}, {"B", "b"}})), 0);
-        selectTable(0);
-        ASSERT_EQ(setRowText(0, "Hello", 5), 1);
-        std::vector<uint8_t> image = saved();
-        size_t tkey = firstTkey(v);
-        uint32_t r = v == '1' ? 12 : 8;
-        uint32_t w = v == '1' ? 2 : 1;
-        uint32_t dataSize = get32le(image, tkey + 16 + 2 * r - 4);
-        EXPECT_EQ(dataSize, (6 + 2) * w);
-        // The second record points right after the edited string.
-        EXPECT_EQ(get32le(image, tkey + 8 + r), 6 * w);
-        closeDocument();
-        ASSERT_EQ(openBytes(image, "edited.gxt"), 0);
-        selectTable(0);
-        EXPECT_STREQ(rowText(0), "Hello");
-        EXPECT_STREQ(rowText(1), "b");
-        closeDocument();
-    }
-}
-
-TEST_F(Saving, TwoByteLayoutWritesZeroHighBytes) {
-    std::vector<uint8_t> f(16 + 12 + 6, 0);
-    put32le(f, 0, kTagTkey);
-    put32le(f, 4, 12);
-    memcpy(&f[12], "ABCDEFGH", 8);  // a name of eight letters, no terminator
-    put32le(f, 20, kTagTdat);
-    put32le(f, 24, 6);
-    const uint8_t units[6] = {0x41, 0x01, 0x42, 0x7F, 0x00, 0x00};
-    memcpy(&f[28], units, 6);
-    ASSERT_EQ(openBytes(f), 0);
-    std::vector<uint8_t> image = saved();
-    ASSERT_EQ(image.size(), f.size());
-    EXPECT_EQ(0, memcmp(&image[12], "ABCDEFGH", 8));
-    EXPECT_EQ(image[28], 0x41);
-    EXPECT_EQ(image[29], 0x00);
-    EXPECT_EQ(image[30], 0x42);
-    EXPECT_EQ(image[31], 0x00);
-    // No table of tables and no header word in the one-table layout.
-    EXPECT_EQ(get32le(image, 0), kTagTkey);
+// Strings in the reverse order of their records, an eight-letter name and
+// stray high bytes: the records stay where they were, each with its string's
+// new offset; the strings are packed in their file order with zero high
+// bytes, an edited one at its new length.
+TEST_F(Saving, RecordsKeepTheirPlaceAndStringsTheirOrder) {
+    const std::vector<uint8_t> file = namedFile({{10, "A"}, {6, "ABCDEFGH"}, {0, "C"}},
+                                                {'c', 0, 'c', 7, 0, 0, 'b', 1, 0, 0, 'a', 0, 0, 0});
+    ASSERT_EQ(openBytes(file), 0);
+    EXPECT_EQ(saved(), namedFile({{10, "A"}, {6, "ABCDEFGH"}, {0, "C"}},
+                                 {'c', 0, 'c', 0, 0, 0, 'b', 0, 0, 0, 'a', 0, 0, 0}));
+    selectTable(0);
+    ASSERT_STREQ(rowText(1), "b");
+    ASSERT_EQ(setRowText(1, "bbb", 3), 1);
+    EXPECT_EQ(saved(), namedFile({{14, "A"}, {6, "ABCDEFGH"}, {0, "C"}},
+                                 {'c', 0, 'c', 0, 0, 0, 'b', 0, 'b', 0, 'b', 0, 0, 0, 'a', 0, 0, 0}));
 }
 
 TEST_F(Saving, TableBlocksAreAlignedAndTheFileEndsAfterTheLastData) {
