@@ -19,20 +19,19 @@ const char* textOrEmpty(const GxtEntry* e) {
 
 }  // namespace
 
-int exportText(const char* path) {
-    if (!path) return 7000;
-    waitIndexWorker();
-    uint32_t count = 0;
-    GxtEntry* const* rows = shownRows(&count);
-    if (!rows) return 7001;
+namespace {
+
+// The bytes of the lines of the given rows: "KEY=TEXT" and CR LF each.
+uint64_t rowLinesSize(GxtEntry* const* rows, uint32_t count) {
     uint64_t size = 0;
     for (uint32_t r = 0; r < count; ++r) {
         const GxtEntry* e = rows[r];
         size += (e->nameKnown ? textLength(e->name) : kHashKeyLength) + textLength(textOrEmpty(e)) + 3;
     }
-    if (size >= 0xFFFFFFFFull) return 7002;
-    char* out = static_cast<char*>(documentAlloc((size_t)size + 1));
-    if (!out) return 7002;
+    return size;
+}
+
+uint32_t putRowLines(char* out, GxtEntry* const* rows, uint32_t count) {
     uint32_t at = 0;
     for (uint32_t r = 0; r < count; ++r) {
         const GxtEntry* e = rows[r];
@@ -48,11 +47,17 @@ int exportText(const char* path) {
         out[at++] = '\r';
         out[at++] = '\n';
     }
+    return at;
+}
+
+// Writes the first `size` bytes of out to path and releases out: 0, 7003 or
+// 7004.
+int writeAndRelease(const char* path, char* out, uint32_t size) {
     int result = 0;
     PlatformFile* file = fileCreateReplacing(path);
     if (!file) {
         result = 7003;
-    } else if (!fileWrite(file, out, at)) {
+    } else if (!fileWrite(file, out, size)) {
         fileClose(file);
         result = 7004;
     } else if (!fileFinish(file)) {
@@ -60,6 +65,59 @@ int exportText(const char* path) {
     }
     documentFree(out);
     return result;
+}
+
+// A block of size + 1 bytes from the document's heap, or null when the
+// size is beyond what a file write can take.
+char* allocOutput(uint64_t size) {
+    if (size >= 0xFFFFFFFFull) return nullptr;
+    return static_cast<char*>(documentAlloc((size_t)size + 1));
+}
+
+}  // namespace
+
+int exportText(const char* path) {
+    if (!path) return 7000;
+    waitIndexWorker();
+    uint32_t count = 0;
+    GxtEntry* const* rows = shownRows(&count);
+    if (!rows) return 7001;
+    char* out = allocOutput(rowLinesSize(rows, count));
+    if (!out) return 7002;
+    return writeAndRelease(path, out, putRowLines(out, rows, count));
+}
+
+int exportAllText(const char* path) {
+    if (!path) return 7000;
+    waitIndexWorker();
+    const uint32_t tables = tableCount();
+    if (tables == 0) return 7001;
+    // "[" NAME "]" CR LF before each table's lines.
+    uint64_t size = 0;
+    uint32_t count = 0;
+    for (uint32_t i = 0; i < tables; ++i) {
+        char name[9] = {};
+        tableName(i, name);
+        selectTable(i);
+        GxtEntry* const* rows = shownRows(&count);
+        size += textLength(name) + 4 + rowLinesSize(rows, count);
+    }
+    char* out = allocOutput(size);
+    if (!out) return 7002;
+    uint32_t at = 0;
+    for (uint32_t i = 0; i < tables; ++i) {
+        char name[9] = {};
+        tableName(i, name);
+        selectTable(i);
+        GxtEntry* const* rows = shownRows(&count);
+        out[at++] = '[';
+        at += copyText(out + at, name);
+        out[at++] = ']';
+        out[at++] = '\r';
+        out[at++] = '\n';
+        at += putRowLines(out + at, rows, count);
+    }
+    return writeAndRelease(path, out, at);
 }
 
 namespace {

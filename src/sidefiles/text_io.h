@@ -13,6 +13,12 @@
 // once it has been written whole.
 int exportText(const char* path);
 
+// Writes every table, in table order, as a line "[NAME]" and CR LF followed
+// by the table's rows as exportText writes them: the whole document in one
+// file; the last table stays selected. 0, or 7000 (no path), 7001 (no
+// document, or a string list shown), 7002, 7003, 7004 as above.
+int exportAllText(const char* path);
+
 // Why a line of an import changed nothing.
 enum TextLineSkip : int {
     TEXT_LINE_UNKNOWN_KEY,       // the key names no entry (or is empty, or longer than 32 bytes)

@@ -6,21 +6,45 @@
 #include "gxt/gxt.h"
 #include "sidefiles/id_list.h"
 
-bool cliParseArgs(int argc, char** argv, CliArgs& args) {
+namespace {
+
+struct OptionSpec {
+    const char* name;
+    unsigned bit;
+    std::vector<const char*> CliArgs::* values;  // null for a flag
+    bool CliArgs::* flag;
+};
+
+const OptionSpec kOptions[] = {
+    {"--tbl", OPT_TBL, &CliArgs::tbl, nullptr},
+    {"--ids", OPT_IDS, &CliArgs::ids, nullptr},
+    {"--list", OPT_LIST, &CliArgs::list, nullptr},
+    {"--table", OPT_TABLE, &CliArgs::table, nullptr},
+    {"--layout", OPT_LAYOUT, &CliArgs::layout, nullptr},
+    {"--encoding", OPT_ENCODING, &CliArgs::encoding, nullptr},
+    {"--codepage", OPT_CODEPAGE, &CliArgs::codepage, nullptr},
+    {"--all", OPT_ALL, nullptr, &CliArgs::all},
+    {"--summary", OPT_SUMMARY, nullptr, &CliArgs::summary},
+};
+
+}  // namespace
+
+bool cliParseArgs(int argc, char** argv, unsigned allowed, CliArgs& args) {
     for (int i = 0; i < argc; ++i) {
         const char* a = argv[i];
-        std::vector<const char*>* target = nullptr;
-        if (strcmp(a, "--tbl") == 0) target = &args.tbl;
-        else if (strcmp(a, "--ids") == 0) target = &args.ids;
-        else if (strcmp(a, "--list") == 0) target = &args.list;
-        else if (strcmp(a, "--table") == 0) target = &args.table;
-        if (target) {
-            if (i + 1 >= argc) return false;
-            target->push_back(argv[++i]);
-        } else if (a[0] == '-' && a[1] == '-') {
-            args.rest.push_back(a);
-        } else {
+        if (a[0] != '-' || a[1] != '-') {
             args.positional.push_back(a);
+            continue;
+        }
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& o : kOptions)
+            if (strcmp(a, o.name) == 0) spec = &o;
+        if (!spec || !(allowed & spec->bit)) return false;
+        if (spec->flag) {
+            args.*(spec->flag) = true;
+        } else {
+            if (i + 1 >= argc) return false;
+            (args.*(spec->values)).push_back(argv[++i]);
         }
     }
     return true;
@@ -141,6 +165,14 @@ int cliImportIdLists(const CliArgs& args) {
         if (code) return cliFail(path, CliOperation::ImportIds, code);
     }
     return 0;
+}
+
+int cliOpenWithNames(const char* path, const CliArgs& args) {
+    int code = openDocument(path);
+    if (code) return cliFail(path, CliOperation::LoadGxt, code);
+    code = cliImportIdLists(args);
+    if (code) closeDocument();
+    return code;
 }
 
 void cliPutEscaped(FILE* out, const char* text) {

@@ -17,18 +17,36 @@ enum class CliOperation {
     ImportText,
 };
 
+// The options, one bit each, so that every command can name the ones it takes.
+enum CliOption : unsigned {
+    OPT_TBL = 1u << 0,
+    OPT_IDS = 1u << 1,
+    OPT_LIST = 1u << 2,
+    OPT_TABLE = 1u << 3,
+    OPT_ALL = 1u << 4,
+    OPT_SUMMARY = 1u << 5,
+    OPT_LAYOUT = 1u << 6,
+    OPT_ENCODING = 1u << 7,
+    OPT_CODEPAGE = 1u << 8,
+};
+
 struct CliArgs {
     std::vector<const char*> positional;
     std::vector<const char*> tbl;          // --tbl PATH
-    std::vector<const char*> rest;         // options no command has claimed
     std::vector<const char*> ids;          // --ids PATH (repeatable)
     std::vector<const char*> list;         // --list PATH
     std::vector<const char*> table;        // --table NAME
+    std::vector<const char*> layout;       // --layout 0|1|2|@
+    std::vector<const char*> encoding;     // --encoding bytes|utf-8
+    std::vector<const char*> codepage;     // --codepage N
+    bool all = false;                      // --all
+    bool summary = false;                  // --summary
 };
 
-// Splits the arguments into positional ones and known options; false on an
-// option without its value.
-bool cliParseArgs(int argc, char** argv, CliArgs& args);
+// Splits the arguments into positional ones and options; false on an
+// option the command does not take (allowed: CliOption bits) or one
+// without its value.
+bool cliParseArgs(int argc, char** argv, unsigned allowed, CliArgs& args);
 // The reason for a failure code in words.
 const char* cliReason(CliOperation operation, int code);
 // Prints "vorn-cli: FILE: REASON (CODE)" to stderr and returns 1.
@@ -38,6 +56,11 @@ int cliApplyTables(const CliArgs& args);
 // Imports every --ids list into the open document; 0 or the exit code of
 // the failure.
 int cliImportIdLists(const CliArgs& args);
+// Opens a GXT file and imports the --ids lists into it; 0 or the exit code
+// of the failure (the document is closed again then).
+int cliOpenWithNames(const char* path, const CliArgs& args);
+// vorn-cli diff A B: prints the differences; 0 equal, 1 different, 2 error.
+int cliDiff(const CliArgs& args);
 // Writes one byte of a dumped field, escaping control bytes, 0x7F and '\'.
 void cliPutEscaped(FILE* out, const char* text);
 // Prints every row of the open document: the string list's rows, in list
