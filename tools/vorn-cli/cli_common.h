@@ -61,6 +61,8 @@ int cliImportIdLists(const CliArgs& args);
 int cliOpenWithNames(const char* path, const CliArgs& args);
 // vorn-cli diff A B: prints the differences; 0 equal, 1 different, 2 error.
 int cliDiff(const CliArgs& args);
+// vorn-cli build SRC OUT --layout L: 0, or 1 with the reason on stderr.
+int cliBuild(const CliArgs& args);
 // Writes one byte of a dumped field, escaping control bytes, 0x7F and '\'.
 void cliPutEscaped(FILE* out, const char* text);
 // Prints every row of the open document: the string list's rows, in list

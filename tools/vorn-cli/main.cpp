@@ -163,6 +163,14 @@ int commandDiff(CliArgs& args) {
     return cliDiff(args);
 }
 
+int commandBuild(CliArgs& args) {
+    if (args.positional.size() != 2 || args.layout.size() != 1) return usage();
+    const char* layout = args.layout[0];
+    if (!layout[0] || layout[1] || !strchr("012@", layout[0])) return usage();
+    if (int code = cliApplyTables(args)) return code;
+    return cliBuild(args);
+}
+
 struct Command {
     const char* name;
     int (*run)(CliArgs& args);
@@ -184,6 +192,8 @@ const Command kCommands[] = {
      "gives the entries the texts of KEY=TEXT lines and saves the result"},
     {"export-ids", commandExportIds, OPT_IDS, "GXT OUT.ids --ids N.ids...",
      "writes the key names the lists give to the file's hashes"},
+    {"build", commandBuild, OPT_LAYOUT | OPT_TBL, "SRC.txt OUT.gxt --layout 0|1|2|@ [--tbl T.tbl]",
+     "makes a GXT file from [NAME] and KEY=TEXT lines, tables and entries in their order"},
     {"diff", commandDiff, OPT_TBL | OPT_IDS | OPT_SUMMARY, "A.gxt B.gxt [--summary] [--ids N.ids]... [--tbl T.tbl]",
      "lists tables and keys only in A (-) or B (+) and changed texts (!); exit 0 same, 1 different, 2 error"},
 };
