@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Black-box test of the vorn-cli side-file commands (dump --ids/--list/--tbl,
-# export-text, import-text, resave --tbl, export-ids) on the committed
-# samples.
+# Black-box test of the vorn-cli side-file and translation commands
+# (dump --ids/--list/--tbl, export-text, import-text, resave --tbl,
+# export-ids, build, diff, --help) on the committed samples.
 #
 #   tests/sidefiles/cli_sidefiles_test.sh build/native/tools/vorn-cli/vorn-cli samples
 #   scripts/wine-run tests/sidefiles/cli_sidefiles_test.sh build/windows/tools/vorn-cli/vorn-cli.exe samples
@@ -185,6 +185,73 @@ crlf INTRO_1 HAR_PASS RACE_GO | expect "export-ids" 0 "$work/found.ids"
 
 run export-ids "$(p "$at")" "$(p "$work/found.ids")"
 expect "export-ids without --ids" 2 "$work/out" </dev/null
+
+# ---- --help and wrong commands ----------------------------------------------------
+run --help
+grep -c '^  vorn-cli ' "$work/out" >"$work/count"
+echo 9 | expect "--help lists every command" 0 "$work/count"
+run frobnicate
+expect "a wrong command" 2 "$work/out" </dev/null
+run diff "$(p "$at")" "$(p "$at")" --all
+expect "an option the command does not take" 2 "$work/out" </dev/null
+
+# ---- export-text --all -------------------------------------------------------------
+run export-text "$(p "$samples/example-0.gxt")" "$(p "$work/all.txt")" --all
+head -3 "$work/all.txt" >"$work/head.txt"
+crlf '[MAIN]' 'INTRO_1=Welcome to ~y~Vorn Bay~w~, stranger.' \
+    'INTRO_2=Find a car and drive to the ~b~harbour~w~.~n~Do not be late.' | expect "export-text --all" 0 "$work/head.txt"
+
+# ---- build ---------------------------------------------------------------------------
+printf '[ONE]\r\nGREET=Hello\r\nBYE=Bye\n[TWO]\rGREET=Hi there\r\n' >"$work/src.txt"
+run build "$(p "$work/src.txt")" "$(p "$work/built.gxt")" --layout 1
+run dump "$(p "$work/built.gxt")"
+printf 'ONE\tGREET\tHello\nONE\tBYE\tBye\nTWO\tGREET\tHi there\n' | expect "dump of a built file" 0 "$work/out"
+
+printf '[MAIN]\nA=1\nB=2\nA=3\n' >"$work/twice.txt"
+run build "$(p "$work/twice.txt")" "$(p "$work/never.gxt")" --layout @
+echo "vorn-cli: $(p "$work/twice.txt"):4: key A is already in table MAIN (line 2)" |
+    expect "build of a key twice in one table" 1 "$work/err"
+checks=$((checks + 1))
+[ ! -e "$work/never.gxt" ] || fail "a refused build wrote its output"
+run build "$(p "$work/src.txt")" "$(p "$work/never.gxt")" --layout 3
+expect "build of an unknown layout" 2 "$work/out" </dev/null
+
+# ---- diff -------------------------------------------------------------------------------
+printf '[ONE]\r\nGREET=Hello\\x\r\nNEW=New\n[THREE]\nA=a\n' >"$work/src2.txt"
+run build "$(p "$work/src2.txt")" "$(p "$work/built2.gxt")" --layout 1
+run diff "$(p "$work/built.gxt")" "$(p "$work/built2.gxt")"
+printf '! ONE\tGREET\tHello\tHello\\x5cx\n- ONE\tBYE\tBye\n+ ONE\tNEW\tNew\n- TWO\n+ THREE\n' >"$work/expected-diff"
+expect "diff" 1 "$work/out" <"$work/expected-diff"
+run diff "$(p "$work/built.gxt")" "$(p "$work/built2.gxt")" --summary
+printf 'tables only in A: 1\ntables only in B: 1\nkeys only in A: 1\nkeys only in B: 1\ntexts that differ: 1\n' |
+    expect "diff --summary" 1 "$work/out"
+run diff "$(p "$work/built.gxt")" "$(p "$work/absent.gxt")"
+echo "vorn-cli: $(p "$work/absent.gxt"): cannot open the file (2001)" | expect "diff of a missing file" 2 "$work/err"
+
+# ---- the round trip, on every sample and on keys shared between tables -------------------
+printf '[ONE]\nK1=first one\nK2=second\n[TWO]\nK2=second in two\nK1=first in two\n' >"$work/shared.txt"
+for layout in 1 2; do
+    run build "$(p "$work/shared.txt")" "$(p "$work/shared-$layout.gxt")" --layout $layout
+done
+for gxt in "$samples"/*.gxt "$work/shared-1.gxt" "$work/shared-2.gxt"; do
+    name=$(basename "$gxt")
+    run info "$(p "$gxt")"
+    layout=$(sed 's/^layout=\(.\).*/\1/' "$work/out")
+    run export-text "$(p "$gxt")" "$(p "$work/rt.txt")" --all
+    run build "$(p "$work/rt.txt")" "$(p "$work/rt.gxt")" --layout "$layout"
+    expect "$name: build of its export" 0 "$work/out" </dev/null
+    # Built files are canonical: saving them again changes no byte.
+    run resave "$(p "$work/rt.gxt")" "$(p "$work/rt-resaved.gxt")"
+    checks=$((checks + 1))
+    cmp -s "$work/rt.gxt" "$work/rt-resaved.gxt" || fail "$name: the built file changes when saved again"
+    case "$name" in
+        example-?.gxt | example-at.gxt)
+            checks=$((checks + 1))
+            cmp -s "$gxt" "$work/rt.gxt" || fail "$name: the sample, already canonical, built anew differs" ;;
+    esac
+    run diff "$(p "$gxt")" "$(p "$work/rt.gxt")"
+    expect "$name: diff with the built file" 0 "$work/out" </dev/null
+done
 
 [ $failed -eq 0 ] && echo "vorn-cli side files: $checks checks passed"
 exit $failed
