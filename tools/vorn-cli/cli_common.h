@@ -59,8 +59,9 @@ int cliImportIdLists(const CliArgs& args);
 // Opens a GXT file and imports the --ids lists into it; 0 or the exit code
 // of the failure (the document is closed again then).
 int cliOpenWithNames(const char* path, const CliArgs& args);
-// vorn-cli diff A B: prints the differences; 0 equal, 1 different, 2 error.
-int cliDiff(const CliArgs& args);
+// vorn-cli diff A B: prints the differences (or with --summary their
+// counts) to out; 0 equal, 1 different, 2 error.
+int cliDiff(const CliArgs& args, FILE* out);
 // vorn-cli build SRC OUT --layout L: 0, or 1 with the reason on stderr.
 int cliBuild(const CliArgs& args);
 // Writes one byte of a dumped field, escaping control bytes, 0x7F and '\'.

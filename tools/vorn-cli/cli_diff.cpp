@@ -60,32 +60,33 @@ struct DiffCounts {
 };
 
 struct DiffOutput {
-    bool print;
+    FILE* out;  // null: count only
     DiffCounts counts;
 };
 
 void putTableLine(DiffOutput& out, char sign, const std::string& table) {
-    if (!out.print) return;
-    printf("%c ", sign);
-    cliPutEscaped(stdout, table.c_str());
-    fputc('\n', stdout);
+    if (!out.out) return;
+    fprintf(out.out, "%c ", sign);
+    cliPutEscaped(out.out, table.c_str());
+    fputc('\n', out.out);
 }
 
 // "SIGN TABLE<tab>KEY<tab>TEXT", and for a changed text "<tab>NEW".
 void putRowLine(DiffOutput& out, char sign, const std::string& table, std::string_view key, std::string_view text,
                 const char* newText) {
-    if (!out.print) return;
-    printf("%c ", sign);
-    cliPutEscaped(stdout, table.c_str());
-    fputc('\t', stdout);
-    cliPutEscaped(stdout, key.data());
-    fputc('\t', stdout);
-    cliPutEscaped(stdout, text.data());
+    if (!out.out) return;
+    FILE* f = out.out;
+    fprintf(f, "%c ", sign);
+    cliPutEscaped(f, table.c_str());
+    fputc('\t', f);
+    cliPutEscaped(f, key.data());
+    fputc('\t', f);
+    cliPutEscaped(f, text.data());
     if (newText) {
-        fputc('\t', stdout);
-        cliPutEscaped(stdout, newText);
+        fputc('\t', f);
+        cliPutEscaped(f, newText);
     }
-    fputc('\n', stdout);
+    fputc('\n', f);
 }
 
 // Rows of the same table in both files: matched by key, the n-th row of a
@@ -134,8 +135,8 @@ void diffRows(DiffOutput& out, const Snapshot& a, const SnapshotTable& ta, const
 // Tables are matched by name, the n-th table of a name in A with the n-th
 // of that name in B. A's tables come first, in A's order; then the tables
 // only B has, in B's order.
-DiffCounts diffSnapshots(const Snapshot& a, const Snapshot& b, bool print) {
-    DiffOutput out{print, {}};
+DiffCounts diffSnapshots(const Snapshot& a, const Snapshot& b, FILE* lines) {
+    DiffOutput out{lines, {}};
     std::vector<bool> matched(b.tables.size(), false);
     for (const SnapshotTable& ta : a.tables) {
         const SnapshotTable* tb = nullptr;
@@ -161,12 +162,12 @@ DiffCounts diffSnapshots(const Snapshot& a, const Snapshot& b, bool print) {
 
 }  // namespace
 
-int cliDiff(const CliArgs& args) {
+int cliDiff(const CliArgs& args, FILE* out) {
     Snapshot a, b;
     if (takeSnapshot(args.positional[0], args, a) || takeSnapshot(args.positional[1], args, b)) return 2;
-    DiffCounts c = diffSnapshots(a, b, !args.summary);
+    DiffCounts c = diffSnapshots(a, b, args.summary ? nullptr : out);
     if (args.summary)
-        printf("tables only in A: %u\ntables only in B: %u\nkeys only in A: %u\nkeys only in B: %u\n"
+        fprintf(out, "tables only in A: %u\ntables only in B: %u\nkeys only in A: %u\nkeys only in B: %u\n"
                "texts that differ: %u\n",
                c.tablesOnlyA, c.tablesOnlyB, c.keysOnlyA, c.keysOnlyB, c.textsDiffer);
     return c.equal() ? 0 : 1;

@@ -160,7 +160,7 @@ int commandExportIds(CliArgs& args) {
 int commandDiff(CliArgs& args) {
     if (args.positional.size() != 2) return usage();
     if (cliApplyTables(args)) return 2;
-    return cliDiff(args);
+    return cliDiff(args, stdout);
 }
 
 int commandBuild(CliArgs& args) {
