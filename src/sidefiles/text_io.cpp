@@ -92,32 +92,35 @@ int exportAllText(const char* path) {
     waitIndexWorker();
     const uint32_t tables = tableCount();
     if (tables == 0) return 7001;
-    // "[" NAME "]" CR LF before each table's lines.
+    // Each table's lines follow "[" NAME "]" and CR LF. The first pass
+    // (out null) only counts the bytes.
+    char* out = nullptr;
     uint64_t size = 0;
-    uint32_t count = 0;
-    for (uint32_t i = 0; i < tables; ++i) {
-        char name[9] = {};
-        tableName(i, name);
-        selectTable(i);
-        GxtEntry* const* rows = shownRows(&count);
-        size += textLength(name) + 4 + rowLinesSize(rows, count);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (uint32_t i = 0; i < tables; ++i) {
+            char name[16] = {};  // "[", 8 characters, "]", CR LF and a terminator
+            name[0] = '[';
+            tableName(i, name + 1);
+            uint32_t n = textLength(name);
+            name[n] = ']';
+            name[n + 1] = '\r';
+            name[n + 2] = '\n';
+            selectTable(i);
+            uint32_t count = 0;
+            GxtEntry* const* rows = shownRows(&count);
+            if (!out) {
+                size += n + 3 + rowLinesSize(rows, count);
+                continue;
+            }
+            size += copyText(out + size, name);
+            size += putRowLines(out + size, rows, count);
+        }
+        if (out) break;
+        out = allocOutput(size);
+        if (!out) return 7002;
+        size = 0;
     }
-    char* out = allocOutput(size);
-    if (!out) return 7002;
-    uint32_t at = 0;
-    for (uint32_t i = 0; i < tables; ++i) {
-        char name[9] = {};
-        tableName(i, name);
-        selectTable(i);
-        GxtEntry* const* rows = shownRows(&count);
-        out[at++] = '[';
-        at += copyText(out + at, name);
-        out[at++] = ']';
-        out[at++] = '\r';
-        out[at++] = '\n';
-        at += putRowLines(out + at, rows, count);
-    }
-    return writeAndRelease(path, out, at);
+    return writeAndRelease(path, out, (uint32_t)size);
 }
 
 namespace {

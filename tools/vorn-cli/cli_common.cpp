@@ -209,12 +209,7 @@ void cliDumpDocument(FILE* out) {
         }
         return;
     }
-    uint32_t tables = tableCount();
-    for (uint32_t i = 0; i < tables; ++i) {
-        char name[9] = {};
-        tableName(i, name);
-        selectTable(i);
-        uint32_t rows = rowCount();
+    cliForEachTable([out](const char* name, uint32_t rows) {
         for (uint32_t r = 0; r < rows; ++r) dumpRow(out, name, r);
-    }
+    });
 }

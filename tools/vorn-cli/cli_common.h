@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "gxt/gxt.h"
+
 enum class CliOperation {
     LoadGxt,
     SaveGxt,
@@ -69,3 +71,15 @@ void cliPutEscaped(FILE* out, const char* text);
 // Prints every row of the open document: the string list's rows, in list
 // order, while one is shown, else the rows of every table.
 void cliDumpDocument(FILE* out);
+
+// Selects every table in turn and calls visit(name, rows) for each.
+template <typename Visit>
+void cliForEachTable(Visit visit) {
+    uint32_t tables = tableCount();
+    for (uint32_t i = 0; i < tables; ++i) {
+        char name[9] = {};
+        tableName(i, name);
+        selectTable(i);
+        visit(name, rowCount());
+    }
+}

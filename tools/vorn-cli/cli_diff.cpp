@@ -37,19 +37,14 @@ void poolAdd(std::string& pool, std::vector<uint32_t>& at, const char* text) {
 
 int takeSnapshot(const char* path, const CliArgs& args, Snapshot& s) {
     if (int code = cliOpenWithNames(path, args)) return code;
-    uint32_t tables = tableCount();
-    for (uint32_t i = 0; i < tables; ++i) {
-        char name[9] = {};
-        tableName(i, name);
-        selectTable(i);
-        uint32_t rows = rowCount();
+    cliForEachTable([&s](const char* name, uint32_t rows) {
         s.tables.push_back({name, (uint32_t)s.keyAt.size(), rows});
         for (uint32_t r = 0; r < rows; ++r) {
             const char* key = rowKeyName(r);
             poolAdd(s.pool, s.keyAt, key ? key : rowHashName(r));
             poolAdd(s.pool, s.textAt, rowText(r));
         }
-    }
+    });
     closeDocument();
     return 0;
 }
