@@ -29,7 +29,7 @@ protected:
         Skipped skipped;
         summary = TextImportSummary{};
         summary.context = &skipped;
-        summary.onPassedOver = [](void* context, uint32_t line, TextLineSkip reason) {
+        summary.onPassedOver = [](void* context, uint32_t line, TextLineSkip reason, uint32_t) {
             static_cast<Skipped*>(context)->push_back({line, reason});
         };
         EXPECT_EQ(importText(write("in.txt", text).c_str(), &summary), 0);

@@ -40,7 +40,7 @@ bool writeWholeFile(const char* path, const std::vector<uint8_t>& bytes, const c
 
 }  // namespace
 
-int cliBuild(const CliArgs& args) {
+int cliBuild(const CliArgs& args, const TextEncoding& encoding) {
     const char* source = args.positional[0];
     const char* out = args.positional[1];
     const char variant = args.layout[0][0];
@@ -48,6 +48,29 @@ int cliBuild(const CliArgs& args) {
     if (!readWholeFile(source, bytes)) {
         fprintf(stderr, "vorn-cli: %s: cannot read the file\n", source);
         return 1;
+    }
+    if (encoding.utf8) {
+        // The source in display characters, through the code page.
+        const uint32_t mark = startsWithUtf8Mark(bytes.data(), (uint32_t)bytes.size()) ? 3 : 0;
+        std::vector<uint8_t> display(bytes.size());
+        uint32_t written = 0;
+        TextConversionFailure failure{};
+        CodePageResult r = convertTextLines(false, encoding.codePage, reinterpret_cast<const char*>(bytes.data()) + mark,
+                                            (uint32_t)bytes.size() - mark, reinterpret_cast<char*>(display.data()),
+                                            (uint32_t)display.size(), &written, &failure);
+        if (r == CODE_PAGE_UNREPRESENTABLE) {
+            fprintf(stderr, "vorn-cli: %s:%u: code page %u cannot hold the character ", source, failure.line,
+                    encoding.codePage);
+            cliPutCharacter(stderr, failure.character);
+            fputc('\n', stderr);
+            return 1;
+        }
+        if (r != CODE_PAGE_OK) {
+            fprintf(stderr, "vorn-cli: %s: not enough memory to convert the file\n", source);
+            return 1;
+        }
+        display.resize(written);
+        bytes.swap(display);
     }
     GenDocument doc;
     GenSourceError error;

@@ -167,6 +167,49 @@ int cliImportIdLists(const CliArgs& args) {
     return 0;
 }
 
+bool cliEncoding(const CliArgs& args, TextEncoding& encoding) {
+    encoding = TextEncoding{false, 1252};
+    if (args.encoding.size() > 1 || args.codepage.size() > 1) return false;
+    if (!args.encoding.empty()) {
+        if (strcmp(args.encoding[0], "utf-8") == 0) encoding.utf8 = true;
+        else if (strcmp(args.encoding[0], "bytes") != 0) return false;
+    }
+    if (args.codepage.empty()) return true;
+    const char* n = args.codepage[0];
+    uint32_t value = 0;
+    for (const char* p = n; *p; ++p) {
+        if (*p < '0' || *p > '9' || value > 65535) return false;
+        value = value * 10 + (uint32_t)(*p - '0');
+    }
+    if (!*n || value == 0 || value > 65535 || !encoding.utf8) return false;
+    encoding.codePage = value;
+    return true;
+}
+
+void cliPutCharacter(FILE* out, uint32_t c) {
+    if (c > 0x10FFFF) {
+        fputs("bytes that are not UTF-8", out);
+        return;
+    }
+    char utf8[5] = {};
+    if (c < 0x80) {
+        utf8[0] = (char)c;
+    } else if (c < 0x800) {
+        utf8[0] = (char)(0xC0 | c >> 6);
+        utf8[1] = (char)(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        utf8[0] = (char)(0xE0 | c >> 12);
+        utf8[1] = (char)(0x80 | (c >> 6 & 0x3F));
+        utf8[2] = (char)(0x80 | (c & 0x3F));
+    } else {
+        utf8[0] = (char)(0xF0 | c >> 18);
+        utf8[1] = (char)(0x80 | (c >> 12 & 0x3F));
+        utf8[2] = (char)(0x80 | (c >> 6 & 0x3F));
+        utf8[3] = (char)(0x80 | (c & 0x3F));
+    }
+    fprintf(out, "U+%04X (%s)", c, utf8);
+}
+
 int cliOpenWithNames(const char* path, const CliArgs& args) {
     int code = openDocument(path);
     if (code) return cliFail(path, CliOperation::LoadGxt, code);

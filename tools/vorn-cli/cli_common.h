@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gxt/gxt.h"
+#include "sidefiles/text_encoding.h"
 
 enum class CliOperation {
     LoadGxt,
@@ -65,7 +66,13 @@ int cliOpenWithNames(const char* path, const CliArgs& args);
 // counts) to out; 0 equal, 1 different, 2 error.
 int cliDiff(const CliArgs& args, FILE* out);
 // vorn-cli build SRC OUT --layout L: 0, or 1 with the reason on stderr.
-int cliBuild(const CliArgs& args);
+int cliBuild(const CliArgs& args, const TextEncoding& encoding);
+// The --encoding (bytes, the default, or utf-8) and --codepage (default
+// 1252; only with utf-8) options; false when they are wrong.
+bool cliEncoding(const CliArgs& args, TextEncoding& encoding);
+// A character for a message: "U+2192 (→)" for a Unicode code point, in
+// UTF-8, or "bytes that are not UTF-8" for 0xFFFFFFFF.
+void cliPutCharacter(FILE* out, uint32_t character);
 // Writes one byte of a dumped field, escaping control bytes, 0x7F and '\'.
 void cliPutEscaped(FILE* out, const char* text);
 // Prints every row of the open document: the string list's rows, in list

@@ -77,7 +77,9 @@ bool selectTableNamed(const char* name) {
 }
 
 int commandExportText(CliArgs& args) {
-    if (args.positional.size() != 2 || args.table.size() + args.list.size() + (args.all ? 1 : 0) != 1)
+    TextEncoding encoding;
+    if (args.positional.size() != 2 || args.table.size() + args.list.size() + (args.all ? 1 : 0) != 1 ||
+        !cliEncoding(args, encoding))
         return usage();
     if (int code = cliApplyTables(args)) return code;
     const char* gxt = args.positional[0];
@@ -95,8 +97,14 @@ int commandExportText(CliArgs& args) {
             return cliFail(args.list[0], CliOperation::LoadStringList, code);
         }
     }
-    int code = args.all ? exportAllText(out) : exportText(out);
+    TextConversionFailure failure{};
+    int code = args.all ? exportAllText(out, &encoding, &failure) : exportText(out, &encoding, &failure);
     closeDocument();
+    if (code == 7005) {
+        fprintf(stderr, "vorn-cli: %s: line %u: the byte 0x%02x has no character in code page %u (7005)\n", out,
+                failure.line, failure.character, encoding.codePage);
+        return 1;
+    }
     if (code) return cliFail(out, CliOperation::ExportText, code);
     return 0;
 }
@@ -106,19 +114,24 @@ const char* passedOverReason(TextLineSkip reason) {
     case TEXT_LINE_UNKNOWN_KEY: return "no entry has this key";
     case TEXT_LINE_NO_EQUALS: return "no \"=\" after the key";
     case TEXT_LINE_TOO_LONG: return "the text has 4096 characters or more";
-    case TEXT_LINE_UNREPRESENTABLE: return "a character the display code page cannot hold";
+    case TEXT_LINE_UNREPRESENTABLE: return "a character the code page cannot hold: ";
     case TEXT_LINE_NO_MEMORY: return "not enough memory for the text";
+    case TEXT_LINE_UNKNOWN_TABLE: return "no table has this name";
+    case TEXT_LINE_IN_UNKNOWN_TABLE: return "in a table that does not exist";
     }
     return "unexpected reason";
 }
 
-void reportPassedOver(void* path, uint32_t line, TextLineSkip reason) {
-    fprintf(stderr, "vorn-cli: %s: line %u passed over: %s\n", static_cast<const char*>(path), line,
+void reportPassedOver(void* path, uint32_t line, TextLineSkip reason, uint32_t character) {
+    fprintf(stderr, "vorn-cli: %s: line %u passed over: %s", static_cast<const char*>(path), line,
             passedOverReason(reason));
+    if (reason == TEXT_LINE_UNREPRESENTABLE) cliPutCharacter(stderr, character);
+    fputc('\n', stderr);
 }
 
 int commandImportText(CliArgs& args) {
-    if (args.positional.size() != 3 || args.table.size() > 1) return usage();
+    TextEncoding encoding;
+    if (args.positional.size() != 3 || args.table.size() > 1 || !cliEncoding(args, encoding)) return usage();
     if (int code = cliApplyTables(args)) return code;
     const char* gxt = args.positional[0];
     const char* in = args.positional[1];
@@ -133,7 +146,7 @@ int commandImportText(CliArgs& args) {
     TextImportSummary summary{};
     summary.onPassedOver = reportPassedOver;
     summary.context = const_cast<char*>(in);
-    int code = importText(in, &summary);
+    int code = importText(in, &summary, &encoding);
     if (code) {
         closeDocument();
         return cliFail(in, CliOperation::ImportText, code);
@@ -164,11 +177,12 @@ int commandDiff(CliArgs& args) {
 }
 
 int commandBuild(CliArgs& args) {
-    if (args.positional.size() != 2 || args.layout.size() != 1) return usage();
+    TextEncoding encoding;
+    if (args.positional.size() != 2 || args.layout.size() != 1 || !cliEncoding(args, encoding)) return usage();
     const char* layout = args.layout[0];
     if (!layout[0] || layout[1] || !strchr("012@", layout[0])) return usage();
     if (int code = cliApplyTables(args)) return code;
-    return cliBuild(args);
+    return cliBuild(args, encoding);
 }
 
 struct Command {
@@ -184,15 +198,17 @@ const Command kCommands[] = {
     {"dump", commandDump, OPT_TBL | OPT_IDS | OPT_LIST, "FILE... [--tbl T.tbl] [--ids N.ids]... [--list L.lst]",
      "prints every entry: table, key, text"},
     {"resave", commandResave, OPT_TBL, "IN.gxt OUT.gxt [--tbl T.tbl]", "loads a file and saves it in its layout"},
-    {"export-text", commandExportText, OPT_TBL | OPT_IDS | OPT_LIST | OPT_TABLE | OPT_ALL,
-     "GXT OUT.txt (--all | --table NAME | --list L.lst) [--ids N.ids]... [--tbl T.tbl]",
+    {"export-text", commandExportText, OPT_TBL | OPT_IDS | OPT_LIST | OPT_TABLE | OPT_ALL | OPT_ENCODING | OPT_CODEPAGE,
+     "GXT OUT.txt (--all | --table NAME | --list L.lst) [--encoding utf-8 [--codepage N]] [--ids N.ids]... "
+     "[--tbl T.tbl]",
      "writes KEY=TEXT lines: every table under [NAME] lines, one table, or a list's rows"},
-    {"import-text", commandImportText, OPT_TBL | OPT_IDS | OPT_TABLE,
-     "GXT IN.txt OUT.gxt [--table NAME] [--ids N.ids]... [--tbl T.tbl]",
+    {"import-text", commandImportText, OPT_TBL | OPT_IDS | OPT_TABLE | OPT_ENCODING | OPT_CODEPAGE,
+     "GXT IN.txt OUT.gxt [--table NAME] [--encoding utf-8 [--codepage N]] [--ids N.ids]... [--tbl T.tbl]",
      "gives the entries the texts of KEY=TEXT lines and saves the result"},
     {"export-ids", commandExportIds, OPT_IDS, "GXT OUT.ids --ids N.ids...",
      "writes the key names the lists give to the file's hashes"},
-    {"build", commandBuild, OPT_LAYOUT | OPT_TBL, "SRC.txt OUT.gxt --layout 0|1|2|@ [--tbl T.tbl]",
+    {"build", commandBuild, OPT_LAYOUT | OPT_TBL | OPT_ENCODING | OPT_CODEPAGE,
+     "SRC.txt OUT.gxt --layout 0|1|2|@ [--encoding utf-8 [--codepage N]] [--tbl T.tbl]",
      "makes a GXT file from [NAME] and KEY=TEXT lines, tables and entries in their order"},
     {"diff", commandDiff, OPT_TBL | OPT_IDS | OPT_SUMMARY, "A.gxt B.gxt [--summary] [--ids N.ids]... [--tbl T.tbl]",
      "lists tables and keys only in A (-) or B (+) and changed texts (!); exit 0 same, 1 different, 2 error"},
