@@ -251,7 +251,41 @@ for gxt in "$samples"/*.gxt "$work/shared-1.gxt" "$work/shared-2.gxt"; do
     esac
     run diff "$(p "$gxt")" "$(p "$work/rt.gxt")"
     expect "$name: diff with the built file" 0 "$work/out" </dev/null
+    # Importing an unchanged export, in bytes and in UTF-8, changes nothing.
+    run resave "$(p "$gxt")" "$(p "$work/rt-resaved.gxt")"
+    for encoding in bytes utf-8; do
+        run export-text "$(p "$gxt")" "$(p "$work/rt.txt")" --all --encoding $encoding
+        run import-text "$(p "$gxt")" "$(p "$work/rt.txt")" "$(p "$work/rt-imported.gxt")" --encoding $encoding
+        sed -n '$s/^.*: \([0-9]*\) changed, [0-9]* equal, \([0-9]*\) passed over$/\1 \2/p' "$work/err" >"$work/counts"
+        echo "0 0" | expect "$name: import of its $encoding export" 0 "$work/counts"
+        checks=$((checks + 1))
+        cmp -s "$work/rt-imported.gxt" "$work/rt-resaved.gxt" || fail "$name: importing its $encoding export changed it"
+    done
 done
+
+# ---- whole-document import and UTF-8 ---------------------------------------------------
+# [TWO] makes K1 change the entry of TWO, though ONE holds K1 too; a line
+# before any [NAME] goes to the first table that has the key.
+printf '\357\273\277K2=zwei \342\200\223 \342\202\254\r\n[two]\r\nK1=eins in zwei\r\nK2=\342\206\222\r\n[NOSUCH]\r\nK1=lost\r\n[ONE]\r\nK1=\303\274\r\n' >"$work/u8.txt"
+run import-text "$(p "$work/shared-2.gxt")" "$(p "$work/u8.txt")" "$(p "$work/u8.gxt")" --encoding utf-8 --codepage 1252
+{
+    echo "vorn-cli: $(p "$work/u8.txt"): line 4 passed over: a character the code page cannot hold: U+2192 (→)"
+    echo "vorn-cli: $(p "$work/u8.txt"): line 5 passed over: no table has this name"
+    echo "vorn-cli: $(p "$work/u8.txt"): line 6 passed over: in a table that does not exist"
+    echo "vorn-cli: $(p "$work/u8.txt"): 3 changed, 0 equal, 3 passed over"
+} | expect "import-text of a UTF-8 whole document" 0 "$work/err"
+run dump "$(p "$work/u8.gxt")"
+printf 'ONE\t%s\t\374\nONE\t%s\tzwei \226 \200\nTWO\t%s\tsecond in two\nTWO\t%s\teins in zwei\n' \
+    fc757bf4 657c2a4e 657c2a4e fc757bf4 >"$work/u8.expected"
+expect "dump after a UTF-8 import" 0 "$work/out" <"$work/u8.expected"
+run export-text "$(p "$work/u8.gxt")" "$(p "$work/u8-again.txt")" --table ONE --encoding utf-8
+printf '\357\273\2770xfc757bf4=\303\274\r\n0x657c2a4e=zwei \342\200\223 \342\202\254\r\n' |
+    expect "export-text in UTF-8" 0 "$work/u8-again.txt"
+run build "$(p "$work/u8.txt")" "$(p "$work/never.gxt")" --layout 2 --encoding utf-8
+echo "vorn-cli: $(p "$work/u8.txt"):4: code page 1252 cannot hold the character U+2192 (→)" |
+    expect "build of a character the code page lacks" 1 "$work/err"
+run export-text "$(p "$at")" "$(p "$work/x.txt")" --all --codepage 1251
+expect "--codepage without --encoding utf-8" 2 "$work/out" </dev/null
 
 [ $failed -eq 0 ] && echo "vorn-cli side files: $checks checks passed"
 exit $failed
