@@ -2,7 +2,8 @@
 // layout, the rest is the source. A source that is refused must say on
 // which line; one that is accepted must build a file that loads, shows the
 // source's tables, keys and texts, saves back byte for byte, and whose
-// whole-document export reads back as the same source.
+// whole-document export reads back as the same source and imports into it
+// without a change.
 #include "gxt_source.h"
 #include "sidefile_fuzz.h"
 
@@ -54,6 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::string exported = scratchPath("all.txt");
     check(exportAllText(exported.c_str()) == 0, "exportAllText failed");
+    // The whole-document import of that export changes nothing.
+    TextImportSummary summary{};
+    check(importText(exported.c_str(), &summary) == 0 && summary.changed == 0, "importing the export changed a text");
     closeDocument();
     const std::vector<uint8_t> text = readFileBytes(exported);
     GenDocument again;
