@@ -97,7 +97,9 @@ void BM_ImportAllWorstCase(benchmark::State& state) {
     const std::string& text = worstExport();
     const std::string out = scratch("imported.gxt");
     measure(state, {gxt, text}, [&] {
-        bool ok = openDocument(gxt.c_str()) == 0 && importText(text.c_str()) == 0 && saveDocument(out.c_str()) == 0;
+        bool ok = openDocument(gxt.c_str()) == 0 &&
+                  importText(text.c_str(), nullptr, nullptr, kWholeTextImportLimit) == 0 &&
+                  saveDocument(out.c_str()) == 0;
         closeDocument();
         return ok;
     });
@@ -126,7 +128,7 @@ void BM_BuildMillionEntries(benchmark::State& state) {
         CliArgs args;
         args.positional = {source.c_str(), out.c_str()};
         args.layout = {layout};
-        return cliBuild(args) == 0;
+        return cliBuild(args, TextEncoding{false, 1252}) == 0;
     });
     remove(out.c_str());
 }

@@ -149,9 +149,6 @@ int exportAllText(const char* path, const TextEncoding* encoding, TextConversion
 
 namespace {
 
-// Text files of this size or more are too large to import.
-constexpr uint32_t kImportLimit = 0x10000000;
-
 // An import in progress: the content, where it has got to, and which line
 // that is.
 struct TextImport {
@@ -311,10 +308,10 @@ void importLine(TextImport& in) {
 
 }  // namespace
 
-int importText(const char* path, TextImportSummary* summary, const TextEncoding* encoding) {
+int importText(const char* path, TextImportSummary* summary, const TextEncoding* encoding, uint32_t limit) {
     waitIndexWorker();
     SideFileContent c;
-    int code = readSideFile(path, 8000, c, kImportLimit);
+    int code = readSideFile(path, 8000, c, limit);
     if (code) return code;
     TextImportSummary ignored{};
     TextImport in{};

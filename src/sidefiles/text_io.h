@@ -24,6 +24,13 @@ int exportText(const char* path, const TextEncoding* encoding = nullptr, TextCon
 // document, or a string list shown), 7002, 7003, 7004, 7005 as above.
 int exportAllText(const char* path, const TextEncoding* encoding = nullptr, TextConversionFailure* failure = nullptr);
 
+// Text files of kTextImportLimit bytes (16 MiB) or more are too large to
+// import. A whole document's lines, all the more in UTF-8, can be larger
+// than the 16 MiB of its GXT file: the command-line import of such files
+// takes up to kWholeTextImportLimit (256 MiB).
+constexpr uint32_t kTextImportLimit = 0x1000000;
+constexpr uint32_t kWholeTextImportLimit = 0x10000000;
+
 // Why a line of an import changed nothing.
 enum TextLineSkip : int {
     TEXT_LINE_UNKNOWN_KEY,       // the key names no entry (or is empty, or longer than 32 bytes)
@@ -61,8 +68,8 @@ struct TextImportSummary {
 // converted to the display code page, or to encoding->codePage when an
 // encoding with utf8 is given (then the mark is optional); any other file
 // byte for byte. Returns 0, or 8000 (no document), 8001 (cannot open), 8002
-// (no size), 8003 (256 MiB or larger: a whole document's texts in UTF-8
-// may be larger than the 16 MiB of its file), 8004 (no memory), 8005
-// (cannot read); a failed import changes nothing. The counts are added to
-// *summary when one is given.
-int importText(const char* path, TextImportSummary* summary = nullptr, const TextEncoding* encoding = nullptr);
+// (no size), 8003 (limit bytes or larger), 8004 (no memory), 8005 (cannot
+// read); a failed import changes nothing. The counts are added to *summary
+// when one is given.
+int importText(const char* path, TextImportSummary* summary = nullptr, const TextEncoding* encoding = nullptr,
+               uint32_t limit = kTextImportLimit);

@@ -287,5 +287,25 @@ echo "vorn-cli: $(p "$work/u8.txt"):4: code page 1252 cannot hold the character 
 run export-text "$(p "$at")" "$(p "$work/x.txt")" --all --codepage 1251
 expect "--codepage without --encoding utf-8" 2 "$work/out" </dev/null
 
+# ---- import size limits -----------------------------------------------------------------
+# A text file of 16 MiB is too large for a plain import, as in Vorn; a whole
+# document ("[" first), a file with the UTF-8 mark or an import in UTF-8
+# takes files up to 256 MiB. The files are sparse: zeros after the line.
+while IFS='|' read -r what content options size code last; do
+    printf "$content" >"$work/big.txt"
+    truncate -s "$size" "$work/big.txt"
+    run import-text "$(p "$named")" "$(p "$work/big.txt")" "$(p "$work/big.gxt")" $options
+    tail -n 1 "$work/err" >"$work/last"
+    echo "vorn-cli: $(p "$work/big.txt"): $last" | expect "import-text of $size, $what" "$code" "$work/last"
+done <<'END'
+bytes|NOKEY=x\r\n||16M|1|the file is 16 MiB or larger (8003)
+bytes, a byte less|NOKEY=x\r\n||16777215|0|0 changed, 0 equal, 1 passed over
+whole document|[NOSUCH]\r\n||16M|0|0 changed, 0 equal, 1 passed over
+UTF-8 mark|\357\273\277NOKEY=x\r\n||16M|0|0 changed, 0 equal, 1 passed over
+--encoding utf-8|NOKEY=x\r\n|--encoding utf-8|16M|0|0 changed, 0 equal, 1 passed over
+whole document|[NOSUCH]\r\n||256M|1|the file is 256 MiB or larger (8003)
+END
+rm -f "$work/big.txt"
+
 [ $failed -eq 0 ] && echo "vorn-cli side files: $checks checks passed"
 exit $failed

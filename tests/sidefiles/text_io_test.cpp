@@ -250,6 +250,22 @@ TEST_F(TextIoTest, ImportWorksWhateverTheView) {
     EXPECT_STREQ(entryText(findEntry("ALPHA", 0)), "outside the list");
 }
 
+// The command line's whole-document import takes files up to 256 MiB
+// (every import's 16 MiB limit is checked with the other importers').
+TEST_F(TextIoTest, TheWholeDocumentLimitTakesLargerFiles) {
+    ASSERT_EQ(openGenerated(named()), 0);
+    const std::string path = write("in.txt", "ABC=new\r\n");
+    const struct {
+        uint32_t size;
+        int code;
+    } sizes[] = {{0x10000000, 8003}, {0x1000000, 0}};
+    for (const auto& s : sizes) {
+        std::filesystem::resize_file(path, s.size);
+        EXPECT_EQ(importText(path.c_str(), nullptr, nullptr, kWholeTextImportLimit), s.code) << s.size;
+    }
+    EXPECT_STREQ(entryText(findEntry("ABC", 0)), "new");
+}
+
 // Each allocation failing in turn: a text that cannot be stored leaves its
 // entry as it was, and the other lines are read all the same.
 TEST_F(TextIoTest, ATextThatCannotBeStoredLeavesItsEntryAlone) {

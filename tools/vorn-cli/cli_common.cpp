@@ -139,6 +139,9 @@ const char* cliReason(CliOperation operation, int code) {
                 case 7004: return "cannot write the file";
             }
             break;
+        case CliOperation::ImportWholeText:
+            if (code == 8003) return "the file is 256 MiB or larger";
+            [[fallthrough]];
         case CliOperation::ImportText:
             reason = sideFileImportReason(8000, code);
             break;

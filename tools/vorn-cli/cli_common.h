@@ -18,6 +18,7 @@ enum class CliOperation {
     LoadStringList,
     ExportText,
     ImportText,
+    ImportWholeText,  // an import with the whole-document limit
 };
 
 // The options, one bit each, so that every command can name the ones it takes.

@@ -129,6 +129,21 @@ void reportPassedOver(void* path, uint32_t line, TextLineSkip reason, uint32_t c
     fputc('\n', stderr);
 }
 
+// Whole-document and UTF-8 files may be larger than the 16 MiB of a GXT
+// file: with --encoding utf-8, or for a file that begins with "[" (a
+// "[NAME]" line) or the UTF-8 mark, the import takes files up to 256 MiB.
+// Any other file keeps the limit of Vorn's import.
+bool takesWholeDocumentLimit(const char* path, const TextEncoding& encoding) {
+    if (encoding.utf8) return true;
+    uint8_t head[3] = {};
+    uint32_t got = 0;
+    if (PlatformFile* file = fileOpenRead(path)) {
+        if (!fileRead(file, head, sizeof head, &got)) got = 0;
+        fileClose(file);
+    }
+    return (got > 0 && head[0] == '[') || startsWithUtf8Mark(head, got);
+}
+
 int commandImportText(CliArgs& args) {
     TextEncoding encoding;
     if (args.positional.size() != 3 || args.table.size() > 1 || !cliEncoding(args, encoding)) return usage();
@@ -146,10 +161,11 @@ int commandImportText(CliArgs& args) {
     TextImportSummary summary{};
     summary.onPassedOver = reportPassedOver;
     summary.context = const_cast<char*>(in);
-    int code = importText(in, &summary, &encoding);
+    const bool whole = takesWholeDocumentLimit(in, encoding);
+    int code = importText(in, &summary, &encoding, whole ? kWholeTextImportLimit : kTextImportLimit);
     if (code) {
         closeDocument();
-        return cliFail(in, CliOperation::ImportText, code);
+        return cliFail(in, whole ? CliOperation::ImportWholeText : CliOperation::ImportText, code);
     }
     fprintf(stderr, "vorn-cli: %s: %u changed, %u equal, %u passed over\n", in, summary.changed, summary.equal,
             summary.passedOver);
