@@ -252,6 +252,17 @@ void startSection(TextImport& in, int32_t table) {
     in.at = controlByteFrom(in, in.at);
 }
 
+// The entry whose known name is "0x" followed by digits: the export writes
+// such a name as it is, so the line is that entry's, not the one whose hash
+// the digits give. Null when no entry has that name.
+GxtEntry* entryNamedLikeHashKey(const TextImport& in, const char* digits) {
+    char full[kKeyLimit + 3] = {'0', 'x'};
+    copyBounded(full + 2, digits, kKeyLimit + 1);
+    GxtEntry* e = findShownEntry(in.shown, full, 0);
+    if (!e) e = findEntry(full, 0);
+    return e && e->nameKnown && compareText(e->name, full, kNameFieldSize + 1, 0) == 0 ? e : nullptr;
+}
+
 // Reads one line from in.at, which holds its first byte: "KEY=TEXT". The
 // text runs to the first byte below 0x20; anything that makes the line
 // change nothing passes over the rest of the line.
@@ -275,7 +286,8 @@ void importLine(TextImport& in) {
     const uint32_t hash = hashKey ? textToNumber(key, 16) : 0;
     const char* name = hashKey ? nullptr : key;
     GxtEntry* e = nullptr;
-    if (!hashKey || hash != 0) {
+    if (hashKey) e = entryNamedLikeHashKey(in, key);
+    if (!e && (!hashKey || hash != 0)) {
         e = findShownEntry(in.shown, name, hash);
         if (!e) e = findEntry(name, hash);
     }

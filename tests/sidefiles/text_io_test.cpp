@@ -224,6 +224,21 @@ TEST_F(TextIoTest, SharedKeysChangeTheEntryOfTheRowsShown) {
     }
 }
 
+// A known name that begins with "0x" goes out as that name; coming back, the
+// line is that entry's, never the entry whose hash its digits spell.
+TEST_F(TextIoTest, ANameThatLooksLikeAHashKeyComesBackToItsEntry) {
+    for (char variant : {'@', '0'}) {
+        ASSERT_EQ(openGenerated(makeDocument(variant, {{"T", {{"0x1", 0, "named"}, {"ONE", 1, "hash one"}}}})), 0);
+        if (variant == '@') {
+            ASSERT_EQ(setEntryName(&entryAt(0, 0), "0x1"), 1);
+        }
+        ASSERT_EQ(selectTable(0), 1);
+        ASSERT_EQ(importText(write("in.txt", "0x1=edited\r\n").c_str()), 0);
+        EXPECT_EQ(textAt(0, 0), "edited") << variant;
+        EXPECT_EQ(textAt(0, 1), "hash one") << variant;
+    }
+}
+
 TEST_F(TextIoTest, AFileWithTheUtf8MarkIsConvertedToTheDisplayCodePage) {
     ASSERT_EQ(openGenerated(hashed()), 0);
     // Guillemets and the section sign have the same bytes in every Windows
