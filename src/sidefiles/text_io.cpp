@@ -12,6 +12,17 @@ constexpr uint32_t kKeyLimit = 32;
 // "0x" and eight digits: the key of an entry without a name.
 constexpr uint32_t kHashKeyLength = 10;
 
+// Whether the line's key is the entry's name. A found name that an import
+// would not read back whole (a byte outside the key bytes, or an "=") goes
+// out as the entry's hash instead, so that the line comes back to its entry.
+bool writesName(const GxtEntry* e) {
+    if (!e->nameKnown) return false;
+    if (!gDocument.hashedKeys) return true;
+    for (const char* c = e->name; *c; ++c)
+        if (!isTokenByte((uint8_t)*c) || *c == '=') return false;
+    return true;
+}
+
 const char* textOrEmpty(const GxtEntry* e) {
     const char* text = entryText(e);
     return text ? text : "";
@@ -26,7 +37,7 @@ uint64_t rowLinesSize(GxtEntry* const* rows, uint32_t count) {
     uint64_t size = 0;
     for (uint32_t r = 0; r < count; ++r) {
         const GxtEntry* e = rows[r];
-        size += (e->nameKnown ? textLength(e->name) : kHashKeyLength) + textLength(textOrEmpty(e)) + 3;
+        size += (writesName(e) ? textLength(e->name) : kHashKeyLength) + textLength(textOrEmpty(e)) + 3;
     }
     return size;
 }
@@ -35,7 +46,7 @@ uint32_t putRowLines(char* out, GxtEntry* const* rows, uint32_t count) {
     uint32_t at = 0;
     for (uint32_t r = 0; r < count; ++r) {
         const GxtEntry* e = rows[r];
-        if (e->nameKnown) {
+        if (writesName(e)) {
             at += copyText(out + at, e->name);
         } else {
             out[at++] = '0';

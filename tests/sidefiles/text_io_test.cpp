@@ -237,6 +237,16 @@ TEST_F(TextIoTest, ANameThatLooksLikeAHashKeyComesBackToItsEntry) {
         EXPECT_EQ(textAt(0, 0), "edited") << variant;
         EXPECT_EQ(textAt(0, 1), "hash one") << variant;
     }
+    // A found name that a line cannot hold whole goes out as its hash.
+    ASSERT_EQ(openGenerated(makeDocument('@', {{"T", {{"A=B", 0, "with equals"}, {"A", 0, "plain"}}}})), 0);
+    ASSERT_EQ(setEntryName(&entryAt(0, 0), "A=B"), 1);
+    ASSERT_EQ(setEntryName(&entryAt(0, 1), "A"), 1);
+    ASSERT_EQ(selectTable(0), 1);
+    const std::vector<std::string> loaded = shown();
+    const std::string lines = exported();
+    EXPECT_EQ(lines, "0x" + printed("A=B") + "=with equals\r\nA=plain\r\n");
+    ASSERT_EQ(importText(write("in.txt", lines).c_str()), 0);
+    EXPECT_EQ(shown(), loaded);
 }
 
 TEST_F(TextIoTest, AFileWithTheUtf8MarkIsConvertedToTheDisplayCodePage) {
