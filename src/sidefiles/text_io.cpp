@@ -170,6 +170,7 @@ struct TextImport {
     bool utf8;
     uint32_t codePage;      // of the display texts, for a UTF-8 file (0: the display code page)
     bool inUnknownTable;    // after a "[NAME]" that names no table
+    int32_t sectionTable;   // the table of the last "[NAME]" that named one, or -1
     KeyIndex shown;
     TextImportSummary* summary;
     char text[kMaxReplacementText + 1];  // a text converted from UTF-8
@@ -234,6 +235,9 @@ const char* displayTextOf(TextImport& in, uint32_t start, uint32_t end, uint32_t
 
 // The table whose name, regardless of case, the line "[NAME]" at in.at
 // gives; -1 when the line is not such a line, -2 when no table has it.
+// Tables may share a name: the search starts after the table of the last
+// "[NAME]" line and wraps round, so that the sections of a whole-document
+// export come back to their own tables, each found at the first look.
 int32_t sectionTable(const TextImport& in) {
     const uint8_t* b = in.bytes;
     if (b[in.at] != '[') return -1;
@@ -245,7 +249,9 @@ int32_t sectionTable(const TextImport& in) {
     if (n > 8) return -2;
     char name[9] = {};
     for (uint32_t i = 0; i < n; ++i) name[i] = (char)b[in.at + 1 + i];
-    for (uint32_t t = 0; t < tableCount(); ++t) {
+    const uint32_t tables = tableCount();
+    for (uint32_t i = 0; i < tables; ++i) {
+        const uint32_t t = (uint32_t)(in.sectionTable + 1 + i) % tables;
         char candidate[9] = {};
         tableName(t, candidate);
         if (compareText(name, candidate, 9, 0) == 0) return (int32_t)t;
@@ -257,6 +263,7 @@ int32_t sectionTable(const TextImport& in) {
 void startSection(TextImport& in, int32_t table) {
     in.inUnknownTable = table < 0;
     if (in.inUnknownTable) return passOver(in, TEXT_LINE_UNKNOWN_TABLE);
+    in.sectionTable = table;
     releaseShownRowIndex(in.shown);
     selectTable((uint32_t)table);
     in.shown = buildShownRowIndex();
@@ -341,6 +348,7 @@ int importText(const char* path, TextImportSummary* summary, const TextEncoding*
     in.bytes = c.bytes;
     in.size = c.size;
     in.line = 1;
+    in.sectionTable = -1;
     in.summary = summary ? summary : &ignored;
     const bool marked = startsWithUtf8Mark(c.bytes, c.size);
     in.utf8 = marked || (encoding && encoding->utf8);

@@ -224,6 +224,25 @@ TEST_F(TextIoTest, SharedKeysChangeTheEntryOfTheRowsShown) {
     }
 }
 
+// Of tables that share a name, each "[NAME]" line takes the next after the
+// table of the last one, so that a whole-document export comes back whole.
+TEST_F(TextIoTest, SectionsOfTablesThatShareANameGoToTheirOwnTables) {
+    const GenDocument doc = makeDocument('1', {{"T", {{"A", 0, "a"}}}, {"OTHER", {{"A", 0, "o"}}}, {"t", {{"A", 0, "b"}}}});
+    const struct {
+        const char* input;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {"[T]\r\nA=1\r\n[OTHER]\r\nA=2\r\n[T]\r\nA=3\r\n", {"A=1", "A=2", "A=3"}},
+        {"[t]\r\nA=1\r\n[t]\r\nA=2\r\n[T]\r\nA=3\r\n", {"A=3", "A=o", "A=2"}},  // round to the first
+        {"[OTHER]\r\n[NONE]\r\nA=x\r\n[T]\r\nA=1\r\n", {"A=a", "A=o", "A=1"}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(openGenerated(doc), 0);
+        EXPECT_EQ(importText(write("in.txt", c.input).c_str()), 0);
+        EXPECT_EQ(shown(), c.shown) << c.input;
+    }
+}
+
 // A known name that begins with "0x" goes out as that name; coming back, the
 // line is that entry's, never the entry whose hash its digits spell.
 TEST_F(TextIoTest, ANameThatLooksLikeAHashKeyComesBackToItsEntry) {
