@@ -10,8 +10,7 @@ shopt -s lastpipe  # `... | expect` runs expect in this shell, so that its count
 [ $# -eq 2 ] || { echo "usage: cli_sidefiles_test.sh VORN-CLI SAMPLES-DIR" >&2; exit 2; }
 cli=$1
 samples=$(cd "$2" && pwd) || exit 2
-windows=
-[[ $cli == *.exe ]] && windows=1
+[[ $cli == *.exe ]] && windows=1 || windows=
 work=$(mktemp -d "${TMPDIR:-/tmp}/vorn-cli-sidefiles.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 p() { printf '%s%s' "${windows:+Z:}" "$1"; }  # a path as vorn-cli is given it
@@ -41,7 +40,8 @@ printf 'RACE_GO\nINTRO_1\nBLANK\nNOSUCH\nRACE_GO' >"$work/rows.lst"
 # ---- refusals: the exit code, the message and no output ------------------------------
 # Each line: exit code | stderr after "vorn-cli: " (none: stdout is empty) |
 # the arguments. No output file (never.*) is left.
-printf 'PAUSE=x\r\n' >"$work/pause.txt"
+printf 'PAUSE=harbour pause\r\n' >"$work/pause.txt"
+printf 'NOSUCH OTHER' >"$work/none.lst"
 printf '[MAIN]\nA=1\nB=2\nA=3\n' >"$work/twice.txt"
 printf '[MAIN]\r\nA=\342\206\222\r\n' >"$work/arrow.txt"
 while IFS='|' read -r code message args; do
@@ -50,6 +50,7 @@ while IFS='|' read -r code message args; do
     { [ -z "$message" ] || echo "vorn-cli: $message"; } | expect "$args" "$code" "$work/$stream"
     ! ls "$work"/never.* >/dev/null 2>&1 || fail "$args: wrote its output"
 done <<END
+0||dump $(p "$at") --list $(p "$work/none.lst")
 1|$(p "$work/absent.ids"): cannot open the file (4001)|dump $(p "$at") --ids $(p "$work/absent.ids")
 1|$(p "$at"): no table named NOSUCH|export-text $(p "$at") $(p "$work/never.txt") --table NOSUCH
 1|$(p "$work"): cannot create the file (7003)|export-text $(p "$at") $(p "$work") --table MAIN
@@ -106,7 +107,6 @@ printf 'HARBOUR\tHAR_PASS\t~g~DONE!\nHARBOUR\tc2a1d006\t~r~FAILED AGAIN!\n' |
     expect "dump of the imported file" 0 <(grep -P '\t(HAR_PASS|c2a1d006)\t' "$work/out")
 # A key in two tables: --table says whose rows come first, else the first table's.
 LC_ALL=C sed 's/HAR_PASS/PAUSE\x00\x00\x00/' "$named" >"$work/shared.gxt"
-printf 'PAUSE=harbour pause\r\n' >"$work/pause.txt"
 while IFS='|' read -r table main harbour; do
     run import-text "$(p "$work/shared.gxt")" "$(p "$work/pause.txt")" "$(p "$work/paused.gxt")" ${table:+--table $table}
     run dump "$(p "$work/paused.gxt")"
