@@ -29,33 +29,20 @@ uint64_t tkeyOffset(uint32_t i) {
     return i == 0 ? offset : offset + 8;
 }
 
-// What a document of this many entries and text characters allocates for
-// them: each entry's record and its places in the two orders, and the raw
-// and the decoded text.
-uint64_t documentMemory(uint64_t entries, uint64_t characters) {
-    return entries * (sizeof(GxtEntry) + 2 * sizeof(GxtEntry*)) + 2 * characters;
-}
-
 // Closes the document without waiting for the worker: used by the worker
-// itself and once a running worker has been waited for.
+// itself and once a running worker has been waited for. Every block of the
+// document lives in its heap, so destroying the heap frees them all.
 void releaseDocument() {
     GxtDocument& d = gDocument;
     d.loaded = false;
     hashIndexForget();
-    if (d.tables) {
-        for (uint32_t i = 0; i < d.tableCount; ++i) {
-            GxtTable& t = d.tables[i];
-            if (t.entries) heapFree(d.heap, 0, t.entries);
-            if (t.keyOrder) heapFree(d.heap, 0, t.keyOrder);
-            if (t.rowOrder) heapFree(d.heap, 0, t.rowOrder);
-        }
-        heapFree(d.heap, 0, d.tables);
-        d.tables = nullptr;
-    }
+    d.tables = nullptr;
     d.tableCount = 0;
-    if (d.displayText) heapFree(d.heap, 0, d.displayText);
-    if (d.rawText) heapFree(d.heap, 0, d.rawText);
-    if (d.image) heapFree(d.heap, 0, d.image);
+    d.entries = nullptr;
+    d.entryTotal = 0;
+    d.keyNames = nullptr;
+    d.sideChunks = nullptr;
+    d.sideChunkRoom = d.sideCount = 0;
     d.displayText = d.rawText = nullptr;
     d.image = nullptr;
     d.imageSize = 0;
@@ -119,13 +106,6 @@ uint32_t narrowText(char* destination, const uint8_t* source, const uint8_t* end
     return n;
 }
 
-void mergeRuns(GxtEntry** a, GxtEntry** out, uint32_t lo, uint32_t mid, uint32_t hi, EntryComparison compare) {
-    uint32_t i = lo, j = mid, k = lo;
-    while (i < mid && j < hi) out[k++] = compare(a[i], a[j]) <= 0 ? a[i++] : a[j++];
-    while (i < mid) out[k++] = a[i++];
-    while (j < hi) out[k++] = a[j++];
-}
-
 }  // namespace
 
 void* documentAlloc(size_t size) { return heapAlloc(gDocument.heap, kHeapFlags, size); }
@@ -134,95 +114,25 @@ void documentFree(void* block) {
     if (block) heapFree(gDocument.heap, 0, block);
 }
 
-int compareTextPosition(const GxtEntry* x, const GxtEntry* y) { return x->textPos - y->textPos; }
-
-int compareHash(const GxtEntry* x, const GxtEntry* y) {
-    if (x->hash > y->hash) return 1;
-    if (x->hash < y->hash) return -1;
-    return 0;
-}
-
 namespace {
 
-void mergeSort(GxtEntry** entries, uint32_t count, EntryComparison compare, GxtEntry** scratch) {
-    // Bottom-up merge sort over insertion-sorted runs: stable, so entries
-    // that compare equal keep the order they had.
-    const uint32_t kRun = 16;
-    for (uint32_t lo = 0; lo < count; lo += kRun) {
-        uint32_t hi = lo + kRun < count ? lo + kRun : count;
-        for (uint32_t i = lo + 1; i < hi; ++i) {
-            GxtEntry* r = entries[i];
-            uint32_t j = i;
-            while (j > lo && compare(entries[j - 1], r) > 0) {
-                entries[j] = entries[j - 1];
-                --j;
-            }
-            entries[j] = r;
-        }
-    }
-    GxtEntry** from = entries;
-    GxtEntry** to = scratch;
-    for (uint32_t width = kRun; width < count; width *= 2) {
-        for (uint32_t lo = 0; lo < count; lo += 2 * width) {
-            uint32_t mid = lo + width < count ? lo + width : count;
-            uint32_t hi = lo + 2 * width < count ? lo + 2 * width : count;
-            mergeRuns(from, to, lo, mid, hi, compare);
-        }
-        GxtEntry** t = from;
-        from = to;
-        to = t;
-    }
-    if (from != entries)
-        for (uint32_t i = 0; i < count; ++i) entries[i] = from[i];
-}
+uint32_t sortKey(const GxtEntry& e, bool byHash) { return byHash ? e.hash : (uint32_t)e.textPos; }
 
-// Sorts by an unsigned 32-bit key: each value holds the key above the
-// entry's place in the input, and a least-significant-digit radix sort over
-// the key's bytes keeps equal keys in their input order.
-void radixSort(GxtEntry** entries, uint32_t count, bool byHash, uint64_t* scratch) {
-    auto keyOf = [byHash](const GxtEntry* e) { return byHash ? e->hash : (uint32_t)e->textPos; };
-    // Files usually hold their strings in record order or in its reverse:
-    // an ordered run needs nothing, a strictly falling one only turning round.
-    bool rising = true, falling = true;
+// Whether the keys already rise (equal keys keep their order) or strictly
+// fall; real files hold their strings, and hashed ones their hashes, in
+// record order, and some hold the strings in its reverse.
+GxtOrderKind runKind(const GxtEntry* entries, uint32_t count, bool byHash) {
+    bool rising = true, falling = count > 1;
     for (uint32_t i = 1; i < count && (rising || falling); ++i) {
-        uint32_t x = keyOf(entries[i - 1]), y = keyOf(entries[i]);
+        uint32_t x = sortKey(entries[i - 1], byHash), y = sortKey(entries[i], byHash);
         if (x > y) rising = false;
         if (x <= y) falling = false;
     }
-    if (rising) return;
-    if (falling) {
-        for (uint32_t i = 0, j = count - 1; i < j; ++i, --j) {
-            GxtEntry* t = entries[i];
-            entries[i] = entries[j];
-            entries[j] = t;
-        }
-        return;
-    }
-    uint64_t* a = scratch;
-    uint64_t* b = scratch + count;
-    for (uint32_t i = 0; i < count; ++i) a[i] = ((uint64_t)keyOf(entries[i]) << 32) | i;
-    for (int shift = 32; shift < 64; shift += 8) {
-        uint32_t counts[256] = {};
-        for (uint32_t i = 0; i < count; ++i) ++counts[(a[i] >> shift) & 0xFF];
-        if (counts[(a[0] >> shift) & 0xFF] == count) continue;  // one digit: nothing moves
-        uint32_t sum = 0;
-        for (uint32_t& c : counts) {
-            uint32_t n = c;
-            c = sum;
-            sum += n;
-        }
-        for (uint32_t i = 0; i < count; ++i) b[counts[(a[i] >> shift) & 0xFF]++] = a[i];
-        uint64_t* t = a;
-        a = b;
-        b = t;
-    }
-    GxtEntry** sorted = reinterpret_cast<GxtEntry**>(b);
-    for (uint32_t i = 0; i < count; ++i) sorted[i] = entries[(uint32_t)a[i]];
-    for (uint32_t i = 0; i < count; ++i) entries[i] = sorted[i];
+    return rising ? kOrderIdentity : falling ? kOrderReverse : kOrderArray;
 }
 
-// The placeholder name of a hashed entry: eight lower-case hexadecimal
-// digits, as numberToText gives them, written for a million entries at once.
+}  // namespace
+
 void printHash(char* name, uint32_t hash) {
     static const char kDigits[] = "0123456789abcdef";
     for (int i = 7; i >= 0; --i) {
@@ -232,16 +142,34 @@ void printHash(char* name, uint32_t hash) {
     name[8] = 0;
 }
 
-}  // namespace
-
-void sortEntries(GxtEntry** entries, uint32_t count, EntryComparison compare, uint64_t* scratch) {
-    if (count < 2) return;
-    // Text positions are never negative, so both known orders are orders of
-    // unsigned 32-bit keys.
-    if (compare == compareHash || compare == compareTextPosition)
-        radixSort(entries, count, compare == compareHash, scratch);
-    else
-        mergeSort(entries, count, compare, reinterpret_cast<GxtEntry**>(scratch));
+GxtOrderKind sortRecords(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, uint64_t* scratch) {
+    GxtOrderKind kind = runKind(entries, count, byHash);
+    if (kind != kOrderArray) return kind;
+    // A least-significant-digit radix sort of (key, record index) pairs over
+    // 11-bit digits of the key: three passes cover 32 bits, a pass whose
+    // digit is the same everywhere is skipped, and equal keys keep their
+    // record order.
+    uint64_t* a = scratch;
+    uint64_t* b = scratch + count;
+    for (uint32_t i = 0; i < count; ++i) a[i] = ((uint64_t)sortKey(entries[i], byHash) << 16) | i;
+    constexpr uint32_t kDigitBits = 11, kDigits = 1u << kDigitBits;
+    for (uint32_t shift = 16; shift < 48; shift += kDigitBits) {
+        uint32_t counts[kDigits] = {};
+        for (uint32_t i = 0; i < count; ++i) ++counts[(a[i] >> shift) & (kDigits - 1)];
+        if (counts[(a[0] >> shift) & (kDigits - 1)] == count) continue;
+        uint32_t sum = 0;
+        for (uint32_t& c : counts) {
+            uint32_t n = c;
+            c = sum;
+            sum += n;
+        }
+        for (uint32_t i = 0; i < count; ++i) b[counts[(a[i] >> shift) & (kDigits - 1)]++] = a[i];
+        uint64_t* t = a;
+        a = b;
+        b = t;
+    }
+    for (uint32_t i = 0; i < count; ++i) order[i] = (uint16_t)a[i];
+    return kOrderArray;
 }
 
 int loadDocument(const char* path) {
@@ -264,7 +192,8 @@ int loadDocument(const char* path) {
         fileClose(file);
         return 2003;
     }
-    d.image = static_cast<uint8_t*>(heapAlloc(d.heap, kHeapFlags, size));
+    // One byte more than the file, so that a zero always follows its text.
+    d.image = static_cast<uint8_t*>(heapAlloc(d.heap, kHeapFlags, (size_t)size + 1));
     if (!d.image) {
         fileClose(file);
         return 2004;
@@ -288,78 +217,77 @@ int loadDocument(const char* path) {
     return 0;
 }
 
-namespace {
-
-// Finds table i's chunks and checks that they lie inside the image: false
-// when they do not, or when the table has more entries than a table may.
-bool tableChunks(uint32_t i, uint64_t* tkey, uint32_t* keyBytes, uint32_t* dataSize) {
-    const GxtDocument& d = gDocument;
-    const uint64_t size = d.imageSize;
-    *tkey = tkeyOffset(i);
-    if (*tkey + 8 > size) return false;
-    *keyBytes = read32(d.image + *tkey + 4);
-    if (*keyBytes / d.keyRecordSize > kMaxTableEntries) return false;
-    if (*tkey + 16 + *keyBytes > size) return false;
-    *dataSize = read32(d.image + *tkey + 12 + *keyBytes);
-    return *tkey + 16 + *keyBytes + *dataSize <= size;
-}
-
-}  // namespace
-
 int buildIndex() {
     GxtDocument& d = gDocument;
     if (d.keyScheme != '0' && d.keyScheme != '@') return 0;
+    const uint64_t size = d.imageSize;
     uint32_t n = 1;
     if (d.formatVariant != '0') {
         n = read32(d.image + d.headerSize + 4) / 12;
-        if ((uint64_t)d.headerSize + 8 + 12ull * n > d.imageSize) return 0;
+        if ((uint64_t)d.headerSize + 8 + 12ull * n > size) return 0;
     }
-    // Every table is checked before anything is allocated. Tables may share
-    // their blocks, so what they claim together can exceed the file many
-    // times over: the sums, kept in 64 bits, are bounded by the memory the
-    // document may take instead.
-    uint64_t tkey = 0;
-    uint32_t keyBytes = 0, dataSize = 0;
+    // First every table is checked and its entries counted, so that the
+    // entries of all tables take one block.
     uint64_t totalRecords = 0;
     uint64_t totalText = 0;
     for (uint32_t i = 0; i < n; ++i) {
-        if (!tableChunks(i, &tkey, &keyBytes, &dataSize)) return 0;
-        totalRecords += keyBytes / d.keyRecordSize;
+        uint64_t tkey = tkeyOffset(i);
+        if (tkey + 8 > size) return 0;
+        uint32_t keyBytes = read32(d.image + tkey + 4);
+        uint32_t entries = keyBytes / d.keyRecordSize;
+        if (entries > kMaxTableEntries) return 0;
+        if (tkey + 16 + keyBytes > size) return 0;
+        uint32_t dataSize = read32(d.image + tkey + 12 + keyBytes);
+        if (tkey + 16 + keyBytes + dataSize > size) return 0;
+        // Tables may not claim more records or text than the file can hold.
+        totalRecords += entries;
         totalText += dataSize / d.charWidth;
-        if (documentMemory(totalRecords, totalText) > kMaxDocumentMemory) return 0;
-        if (!stringsInside(tkey, keyBytes / d.keyRecordSize, keyBytes, dataSize)) return 0;
+        if (totalRecords * d.keyRecordSize > size || totalText > size) return 0;
+        if (!stringsInside(tkey, entries, keyBytes, dataSize)) return 0;
     }
-
     d.tables = static_cast<GxtTable*>(documentAlloc(sizeof(GxtTable) * (size_t)n));
     if (!d.tables) return 0;
     d.tableCount = n;
+    d.entries = static_cast<GxtEntry*>(documentAlloc(sizeof(GxtEntry) * (size_t)totalRecords));
+    if (!d.entries) return 0;
+    d.entryTotal = (uint32_t)totalRecords;
+    if (d.keyScheme == '0') {
+        d.keyNames = static_cast<char*>(documentAlloc(kShortNameSize * (size_t)totalRecords));
+        if (!d.keyNames) return 0;
+    }
+    // In 1-byte layouts the file image is the text: a string's position is
+    // its offset in the file. In 2-byte layouts the tables' texts follow one
+    // another in a text buffer of their own.
+    const bool textInImage = d.charWidth == 1;
+    if (textInImage) d.textTotal = d.imageSize;
+    uint32_t first = 0;
     for (uint32_t i = 0; i < n; ++i) {
         GxtTable& t = d.tables[i];
         if (d.formatVariant == '0') copyBounded(t.name, "MAIN", 8);
         else for (int c = 0; c < 8; ++c) t.name[c] = (char)d.image[d.headerSize + 8 + 12ull * i + c];
-        tableChunks(i, &tkey, &keyBytes, &dataSize);
-        const uint32_t entries = keyBytes / d.keyRecordSize;
-        t.entries = static_cast<GxtEntry*>(documentAlloc(sizeof(GxtEntry) * (size_t)entries));
-        if (!t.entries) return 0;
-        t.keyOrder = static_cast<GxtEntry**>(documentAlloc(sizeof(GxtEntry*) * (size_t)entries));
-        if (!t.keyOrder) return 0;
-        t.rowOrder = static_cast<GxtEntry**>(documentAlloc(sizeof(GxtEntry*) * (size_t)entries));
-        if (!t.rowOrder) return 0;
+        uint64_t tkey = tkeyOffset(i);
+        uint32_t keyBytes = read32(d.image + tkey + 4);
+        uint32_t entries = keyBytes / d.keyRecordSize;
+        uint32_t dataSize = read32(d.image + tkey + 12 + keyBytes);
+        t.entries = d.entries + first;
         t.entryCount = entries;
-        uint32_t base = d.textTotal;
-        d.textTotal += dataSize / d.charWidth;
+        uint32_t base = textInImage ? (uint32_t)(tkey + 16 + keyBytes) : d.textTotal;
+        if (!textInImage) d.textTotal += dataSize / d.charWidth;
         for (uint32_t k = 0; k < entries; ++k) {
             const uint8_t* record = d.image + tkey + 8 + (uint64_t)k * d.keyRecordSize;
             uint32_t offset = read32(record);
             GxtEntry& e = t.entries[k];
             if (d.keyScheme == '0') {
                 e.textPos = (int32_t)(base + (offset >> 1));
-                for (int c = 0; c < 8; ++c) e.name[c] = (char)record[4 + c];
+                e.side = kEntryNameKnown;
+                char* name = d.keyNames + kShortNameSize * (size_t)(first + k);
+                for (int c = 0; c < 8; ++c) name[c] = (char)record[4 + c];
             } else {
                 e.textPos = (int32_t)(base + offset);
                 e.hash = read32(record + 4);
             }
         }
+        first += entries;
     }
     d.loaded = true;
     return 1;
@@ -374,8 +302,8 @@ int buildIndex() {
 static void settleOverlaps(GxtTable& t) {
     bool overlap = false;
     for (uint32_t k = 1; k < t.entryCount && !overlap; ++k) {
-        const GxtEntry* a = t.rowOrder[k - 1];
-        const GxtEntry* b = t.rowOrder[k];
+        const GxtEntry* a = tableRow(t, k - 1);
+        const GxtEntry* b = tableRow(t, k);
         if (a->textPos == b->textPos) overlap = a->storedLength != b->storedLength;
         else overlap = a->textPos + a->storedLength > b->textPos;
     }
@@ -386,13 +314,42 @@ static void settleOverlaps(GxtTable& t) {
     }
 }
 
+// Puts a table's entries in order by text position (its rows) or by hash,
+// keeping no array where the order is the record order or its reverse.
+static bool orderTable(GxtTable& t, bool byHash, uint64_t* scratch) {
+    GxtOrderKind kind = runKind(t.entries, t.entryCount, byHash);
+    uint16_t* order = nullptr;
+    if (kind == kOrderArray) {
+        order = static_cast<uint16_t*>(documentAlloc(sizeof(uint16_t) * (size_t)t.entryCount));
+        if (!order) return false;
+        sortRecords(t.entries, t.entryCount, byHash, order, scratch);
+    }
+    if (byHash) {
+        t.keyKind = kind;
+        t.keyOrder = order;
+    } else {
+        t.rowKind = kind;
+        t.rowOrder = order;
+    }
+    return true;
+}
+
 int indexStrings() {
     GxtDocument& d = gDocument;
-    // One spare zero byte after the text keeps every string terminated.
-    d.rawText = static_cast<char*>(documentAlloc((size_t)d.textTotal + 1));
-    if (!d.rawText) return 0;
-    d.displayText = static_cast<char*>(documentAlloc((size_t)d.textTotal + 1));
-    if (!d.displayText) return 0;
+    const bool textInImage = d.charWidth == 1;
+    if (textInImage) {
+        // The file's strings are already where the text positions say, each
+        // with its terminator (the loader has checked that).
+        d.rawText = reinterpret_cast<char*>(d.image);
+        d.displayText = decodeTable::isIdentity(gAppliedTable) ? d.rawText : static_cast<char*>(documentAlloc((size_t)d.textTotal + 1));
+        if (!d.displayText) return 0;
+    } else {
+        // One spare zero byte after the text keeps every string terminated.
+        d.rawText = static_cast<char*>(documentAlloc((size_t)d.textTotal + 1));
+        if (!d.rawText) return 0;
+        d.displayText = static_cast<char*>(documentAlloc((size_t)d.textTotal + 1));
+        if (!d.displayText) return 0;
+    }
     uint32_t largest = 0;
     for (uint32_t i = 0; i < d.tableCount; ++i)
         if (d.tables[i].entryCount > largest) largest = d.tables[i].entryCount;
@@ -403,29 +360,28 @@ int indexStrings() {
     }
     for (uint32_t i = 0; i < d.tableCount; ++i) {
         GxtTable& t = d.tables[i];
-        uint64_t tkey = tkeyOffset(i);
-        uint32_t keyBytes = read32(d.image + tkey + 4);
-        const uint8_t* data = d.image + tkey + 16 + keyBytes;
-        uint32_t dataSize = read32(d.image + tkey + 12 + keyBytes);
-        const uint8_t* end = data + (dataSize - dataSize % d.charWidth);
-        for (uint32_t k = 0; k < t.entryCount; ++k) {
-            GxtEntry& e = t.entries[k];
-            uint32_t offset = read32(d.image + tkey + 8 + (uint64_t)k * d.keyRecordSize);
-            uint32_t length = narrowText(d.rawText + e.textPos, data + offset, end, d.charWidth);
-            e.storedLength = (int32_t)length + 1;
-            e.keyIndex = (int32_t)k;
-            if (d.keyScheme == '@') {
-                printHash(e.name, e.hash);
-                e.nameKnown = 0;
-            } else {
-                e.nameKnown = 1;
+        if (textInImage) {
+            for (uint32_t k = 0; k < t.entryCount; ++k) {
+                GxtEntry& e = t.entries[k];
+                e.storedLength = (int32_t)textLength(d.rawText + e.textPos) + 1;
             }
-            t.keyOrder[k] = &e;
-            t.rowOrder[k] = &e;
+        } else {
+            uint64_t tkey = tkeyOffset(i);
+            uint32_t keyBytes = read32(d.image + tkey + 4);
+            const uint8_t* data = d.image + tkey + 16 + keyBytes;
+            uint32_t dataSize = read32(d.image + tkey + 12 + keyBytes);
+            const uint8_t* end = data + (dataSize - dataSize % d.charWidth);
+            for (uint32_t k = 0; k < t.entryCount; ++k) {
+                GxtEntry& e = t.entries[k];
+                uint32_t offset = read32(d.image + tkey + 8 + (uint64_t)k * d.keyRecordSize);
+                uint32_t length = narrowText(d.rawText + e.textPos, data + offset, end, d.charWidth);
+                e.storedLength = (int32_t)length + 1;
+            }
         }
-        sortEntries(t.rowOrder, t.entryCount, compareTextPosition, scratch);
-        if (d.keyScheme == '@') sortEntries(t.keyOrder, t.entryCount, compareHash, scratch);
-        settleOverlaps(t);
+        if (!orderTable(t, false, scratch)) return 0;
+        if (d.keyScheme == '@' && !orderTable(t, true, scratch)) return 0;
+        // Strings that overlap in the file image read alike from every start.
+        if (!textInImage) settleOverlaps(t);
     }
     documentFree(scratch);
     return 1;
@@ -438,7 +394,8 @@ int indexDocument() {
         releaseDocument();
         return 2208;
     }
-    heapFree(d.heap, 0, d.image);
+    // In 1-byte layouts the image lives on as the text.
+    if (reinterpret_cast<char*>(d.image) != d.rawText) heapFree(d.heap, 0, d.image);
     d.image = nullptr;
     d.imageSize = 0;
     return 0;

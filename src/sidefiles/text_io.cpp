@@ -22,22 +22,21 @@ const char* textOrEmpty(const GxtEntry* e) {
 int exportText(const char* path) {
     if (!path) return 7000;
     waitIndexWorker();
-    uint32_t count = 0;
-    GxtEntry* const* rows = shownRows(&count);
-    if (!rows) return 7001;
+    const ShownRows rows = shownRows();
+    if (!rows.list && !rows.table) return 7001;
     uint64_t size = 0;
-    for (uint32_t r = 0; r < count; ++r) {
-        const GxtEntry* e = rows[r];
-        size += (e->nameKnown ? textLength(e->name) : kHashKeyLength) + textLength(textOrEmpty(e)) + 3;
+    for (uint32_t r = 0; r < rows.count; ++r) {
+        const GxtEntry* e = shownRow(rows, r);
+        size += (entryNameKnown(e) ? textLength(entryName(e)) : kHashKeyLength) + textLength(textOrEmpty(e)) + 3;
     }
     if (size >= 0xFFFFFFFFull) return 7002;
     char* out = static_cast<char*>(documentAlloc((size_t)size + 1));
     if (!out) return 7002;
     uint32_t at = 0;
-    for (uint32_t r = 0; r < count; ++r) {
-        const GxtEntry* e = rows[r];
-        if (e->nameKnown) {
-            at += copyText(out + at, e->name);
+    for (uint32_t r = 0; r < rows.count; ++r) {
+        const GxtEntry* e = shownRow(rows, r);
+        if (entryNameKnown(e)) {
+            at += copyText(out + at, entryName(e));
         } else {
             out[at++] = '0';
             out[at++] = 'x';

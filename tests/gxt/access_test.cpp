@@ -218,9 +218,9 @@ TEST_F(EntryAccess, NameLookupAgreesWithASearchOfEveryName) {
                     GxtEntry* expected = nullptr;
                     for (uint32_t i = 0; i < gDocument.tableCount && !expected; ++i)
                         for (uint32_t k = 0; k < gDocument.tables[i].entryCount && !expected; ++k) {
-                            std::string n = gDocument.tables[i].keyOrder[k]->name;
+                            std::string n = entryName(tableKey(gDocument.tables[i], k));
                             for (char& c : n) c = (char)tolower((unsigned char)c);
-                            if (n == lower) expected = gDocument.tables[i].keyOrder[k];
+                            if (n == lower) expected = tableKey(gDocument.tables[i], k);
                         }
                     ASSERT_NE(expected, nullptr);
                     EXPECT_EQ(findEntry(lower.c_str(), 0), expected) << e.name;

@@ -20,7 +20,7 @@ protected:
         std::vector<std::string> names;
         for (uint32_t t = 0; t < gDocument.tableCount; ++t)
             for (uint32_t k = 0; k < gDocument.tables[t].entryCount; ++k)
-                if (entryAt(t, k).nameKnown) names.push_back(nameOf(entryAt(t, k)));
+                if (entryNameKnown(&entryAt(t, k))) names.push_back(nameOf(entryAt(t, k)));
         return names;
     }
 };
@@ -88,7 +88,7 @@ TEST_F(IdListTest, TheFirstTableHoldingAHashGetsTheName) {
     ASSERT_EQ(openGenerated(twoTables()), 0);
     EXPECT_EQ(importText("SHARED"), 0);
     EXPECT_EQ(nameOf(entryAt(0, 2)), "SHARED");
-    EXPECT_EQ(entryAt(1, 1).nameKnown, 0u);
+    EXPECT_FALSE(entryNameKnown(&entryAt(1, 1)));
 }
 
 TEST_F(IdListTest, ImportIntoANamedLayoutChangesNothing) {
@@ -178,18 +178,18 @@ TEST_F(IdListTest, ExportedNamesComeBackIntoAFreshLoad) {
         std::map<uint32_t, std::string> named;
         for (uint32_t t = 0; t < gDocument.tableCount; ++t)
             for (uint32_t k = 0; k < gDocument.tables[t].entryCount; ++k)
-                if (entryAt(t, k).nameKnown) named[entryAt(t, k).hash] = nameOf(entryAt(t, k));
+                if (entryNameKnown(&entryAt(t, k))) named[entryAt(t, k).hash] = nameOf(entryAt(t, k));
 
         ASSERT_EQ(openGenerated(doc), 0);
         ASSERT_EQ(importIds(path.c_str()), 0);
         for (uint32_t t = 0; t < gDocument.tableCount; ++t)
             for (uint32_t k = 0; k < gDocument.tables[t].entryCount; ++k) {
-                const GxtEntry& e = entryAt(t, k);
+                GxtEntry& e = entryAt(t, k);
                 // Only the first entry holding a hash can be found by name.
                 std::string expected = findEntry(nullptr, e.hash) == &e && named.count(e.hash) ? named[e.hash] : "";
-                EXPECT_EQ(e.nameKnown ? nameOf(e) : "", expected) << variant << " table " << t << " record " << k;
+                EXPECT_EQ(entryNameKnown(&e) ? nameOf(e) : "", expected) << variant << " table " << t << " record " << k;
             }
-        EXPECT_EQ(entryAt(late, 0).nameKnown, 0u);
+        EXPECT_FALSE(entryNameKnown(&entryAt(late, 0)));
         EXPECT_EQ(nameOf(entryAt(late, 1)), "ONLYHERE");
         closeDocument();
     }

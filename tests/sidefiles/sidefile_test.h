@@ -15,7 +15,8 @@ class SideFileTest : public CoreTest {
 protected:
     // Entry k (record order) of table t of the open document.
     static GxtEntry& entryAt(uint32_t t, uint32_t k) { return gDocument.tables[t].entries[k]; }
-    static std::string nameOf(const GxtEntry& e) { return e.name; }
+    // The key name while it is known, else the printed hash.
+    static std::string nameOf(GxtEntry& e) { return entryNameKnown(&e) ? entryName(&e) : entryHashName(&e); }
     static std::string currentText(const GxtEntry& e) { return entryText(&e); }
     // The whole file as text; "<missing>" when it cannot be read.
     static std::string fileText(const std::string& path);

@@ -40,7 +40,7 @@ protected:
     static bool anyReplaced() {
         for (uint32_t t = 0; t < gDocument.tableCount; ++t)
             for (uint32_t k = 0; k < gDocument.tables[t].entryCount; ++k)
-                if (entryAt(t, k).replacementText) return true;
+                if (entryReplacementText(&entryAt(t, k))) return true;
         return false;
     }
 };
@@ -52,12 +52,12 @@ TEST_F(TextIoTest, ExportWritesKeyEqualsTextLines) {
     ASSERT_EQ(selectTable(0), 1);
     ASSERT_EQ(setEntryName(&entryAt(0, 0), "ALPHA"), 1);
     EXPECT_EQ(exported(), "ALPHA=alpha text\r\n0x0000abcd=by hash\r\n0x" +
-                              std::string(entryAt(0, 2).name) + "=\r\n");
+                              nameOf(entryAt(0, 2)) + "=\r\n");
     // Edited texts go out as edited; the rest through the decode table.
     ASSERT_EQ(setEntryText(&entryAt(0, 1), "edited", 6), 1);
     decodeTable::assign('a', 'A');
     redecodeDocument();
-    EXPECT_EQ(exported(), "ALPHA=AlphA text\r\n0x0000abcd=edited\r\n0x" + std::string(entryAt(0, 2).name) +
+    EXPECT_EQ(exported(), "ALPHA=AlphA text\r\n0x0000abcd=edited\r\n0x" + nameOf(entryAt(0, 2)) +
                               "=\r\n");
 }
 
@@ -153,7 +153,7 @@ TEST_F(TextIoTest, HashKeysFindEntriesByHash) {
     ASSERT_EQ(openGenerated(hashed()), 0);
     EXPECT_EQ(import("0x0000abcd=new\r\n0xABCD=upper digits\r\n0x00000000=zero\r\n"), 0);
     EXPECT_EQ(currentText(entryAt(0, 1)), "upper digits");
-    EXPECT_EQ(entryAt(0, 1).nameKnown, 0u);
+    EXPECT_FALSE(entryNameKnown(&entryAt(0, 1)));
     // Only a lower-case 0x makes a hash key.
     EXPECT_EQ(import("0X0000ABCD=as a name\r\n"), 0);
     EXPECT_EQ(currentText(entryAt(0, 1)), "upper digits");
@@ -172,7 +172,7 @@ TEST_F(TextIoTest, NameKeysNameUnnamedEntries) {
     EXPECT_EQ(nameOf(entryAt(0, 0)), "ALPHA");
     EXPECT_EQ(currentText(entryAt(0, 0)), "first alpha");
     // The earlier table's entry is the one found.
-    EXPECT_EQ(entryAt(1, 1).nameKnown, 0u);
+    EXPECT_FALSE(entryNameKnown(&entryAt(1, 1)));
     EXPECT_EQ(currentText(entryAt(1, 1)), "second alpha");
     // A known name stays as it was.
     EXPECT_EQ(nameOf(entryAt(1, 0)), "charlie");
@@ -234,8 +234,8 @@ TEST_F(TextIoTest, EmptyShortenedAndEqualTexts) {
     ASSERT_EQ(setEntryName(&entryAt(0, 2), "EMPTY"), 1);
     EXPECT_EQ(import("EMPTY=\r\nALPHA=alpha text\r\nCHARLIE=charlie te\r\n"), 0);
     // Equal texts, the empty one included, are left alone.
-    EXPECT_EQ(entryAt(0, 2).replacementText, nullptr);
-    EXPECT_EQ(entryAt(0, 0).replacementText, nullptr);
+    EXPECT_EQ(entryReplacementText(&entryAt(0, 2)), nullptr);
+    EXPECT_EQ(entryReplacementText(&entryAt(0, 0)), nullptr);
     EXPECT_EQ(currentText(entryAt(1, 0)), "charlie te");
     EXPECT_EQ(entryAt(1, 0).storedLength, 11);
     EXPECT_EQ(import("ALPHA=\r\n"), 0);
@@ -260,8 +260,8 @@ TEST_F(TextIoTest, AKeyWithoutEqualsChangesNothing) {
         EXPECT_EQ(currentText(entryAt(0, 0)), "alpha text") << "line end " << (int)end[0];
         EXPECT_EQ(currentText(entryAt(1, 0)), "new");
         // Nor does it name the entry.
-        EXPECT_EQ(entryAt(0, 0).nameKnown, 0u);
-        EXPECT_EQ(entryAt(0, 2).nameKnown, 0u);
+        EXPECT_FALSE(entryNameKnown(&entryAt(0, 0)));
+        EXPECT_FALSE(entryNameKnown(&entryAt(0, 2)));
         closeDocument();
     }
     ASSERT_EQ(openGenerated(hashed()), 0);
