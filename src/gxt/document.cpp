@@ -1,6 +1,8 @@
 // Loading a GXT file and building its index: the UI thread reads and checks
 // the file and builds the tables; the worker copies the strings, sorts the
 // orders and decodes the text.
+#include <cstring>
+
 #include "decode/decode_table.h"
 #include "gxt/gxt.h"
 #include "gxt/hash_index.h"
@@ -148,22 +150,31 @@ GxtOrderKind sortRecords(const GxtEntry* entries, uint32_t count, bool byHash, u
     // A least-significant-digit radix sort of (key, record index) pairs over
     // 11-bit digits of the key: three passes cover 32 bits, a pass whose
     // digit is the same everywhere is skipped, and equal keys keep their
-    // record order.
+    // record order. The counts of all three digits are taken in the one
+    // pass that reads the keys.
+    constexpr uint32_t kDigitBits = 11, kDigits = 1u << kDigitBits, kPasses = 3;
+    uint32_t counts[kPasses][kDigits] = {};
     uint64_t* a = scratch;
     uint64_t* b = scratch + count;
-    for (uint32_t i = 0; i < count; ++i) a[i] = ((uint64_t)sortKey(entries[i], byHash) << 16) | i;
-    constexpr uint32_t kDigitBits = 11, kDigits = 1u << kDigitBits;
-    for (uint32_t shift = 16; shift < 48; shift += kDigitBits) {
-        uint32_t counts[kDigits] = {};
-        for (uint32_t i = 0; i < count; ++i) ++counts[(a[i] >> shift) & (kDigits - 1)];
-        if (counts[(a[0] >> shift) & (kDigits - 1)] == count) continue;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t key = sortKey(entries[i], byHash);
+        a[i] = ((uint64_t)key << 16) | i;
+        ++counts[0][key & (kDigits - 1)];
+        ++counts[1][(key >> kDigitBits) & (kDigits - 1)];
+        ++counts[2][key >> (2 * kDigitBits)];
+    }
+    for (uint32_t pass = 0; pass < kPasses; ++pass) {
+        const uint32_t shift = 16 + pass * kDigitBits;
+        uint32_t* digitCounts = counts[pass];
+        if (digitCounts[(a[0] >> shift) & (kDigits - 1)] == count) continue;
         uint32_t sum = 0;
-        for (uint32_t& c : counts) {
+        for (uint32_t d = 0; d < kDigits; ++d) {
+            uint32_t& c = digitCounts[d];
             uint32_t n = c;
             c = sum;
             sum += n;
         }
-        for (uint32_t i = 0; i < count; ++i) b[counts[(a[i] >> shift) & (kDigits - 1)]++] = a[i];
+        for (uint32_t i = 0; i < count; ++i) b[digitCounts[(a[i] >> shift) & (kDigits - 1)]++] = a[i];
         uint64_t* t = a;
         a = b;
         b = t;
@@ -363,7 +374,7 @@ int indexStrings() {
         if (textInImage) {
             for (uint32_t k = 0; k < t.entryCount; ++k) {
                 GxtEntry& e = t.entries[k];
-                e.storedLength = (int32_t)textLength(d.rawText + e.textPos) + 1;
+                e.storedLength = (int32_t)strlen(d.rawText + e.textPos) + 1;
             }
         } else {
             uint64_t tkey = tkeyOffset(i);
