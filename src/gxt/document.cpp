@@ -64,36 +64,37 @@ void releaseDocument() {
     gStringList.entries = nullptr;
 }
 
-// Checks that every record of a table points at a string that starts inside
-// the table's string data and ends there with a zero character.
-bool stringsInside(uint64_t tkey, uint32_t n, uint32_t keyBytes, uint32_t dataSize) {
-    const GxtDocument& d = gDocument;
-    const uint8_t* data = d.image + tkey + 16 + keyBytes;
-    const uint32_t w = d.charWidth;
+// Where a table's strings may start: inside its string data, before a zero
+// character on their own grid, so that each ends inside the data.
+struct StringBounds {
+    uint32_t dataSize;    // whole characters only
+    int64_t lastZero[2];  // last zero character for each parity of the grid, or -1
+};
+
+StringBounds stringBounds(const uint8_t* data, uint32_t dataSize, uint32_t w) {
+    StringBounds b{};
     // Only whole characters count: a trailing half character is ignored, so
     // that every string and its terminator fit the table's text.
-    dataSize -= dataSize % w;
-    // Last offset, for each parity of the character grid, whose character
-    // is zero; a string is terminated inside the data exactly when such a
-    // zero lies at or after its start on its own grid.
-    int64_t lastZero[2] = {-1, -1};
+    b.dataSize = dataSize - dataSize % w;
+    b.lastZero[0] = b.lastZero[1] = -1;
     bool found[2] = {false, false};
-    for (int64_t p = (int64_t)dataSize - 1; p >= 0; --p) {
+    for (int64_t p = (int64_t)b.dataSize - 1; p >= 0; --p) {
         if (data[p] != 0) continue;
         int parity = w == 2 ? (int)(p & 1) : 0;
         if (!found[parity]) {
             found[parity] = true;
-            lastZero[parity] = p;
+            b.lastZero[parity] = p;
         }
         if (found[0] && (w == 1 || found[1])) break;
     }
-    for (uint32_t k = 0; k < n; ++k) {
-        uint32_t offset = read32(d.image + tkey + 8 + (uint64_t)k * d.keyRecordSize);
-        if (offset >= dataSize) return false;
-        int parity = w == 2 ? (int)(offset & 1) : 0;
-        if (lastZero[parity] < (int64_t)offset) return false;
-    }
-    return true;
+    return b;
+}
+
+// A string at this offset starts inside the data and is terminated there.
+bool stringInside(const StringBounds& b, uint32_t offset, uint32_t w) {
+    if (offset >= b.dataSize) return false;
+    int parity = w == 2 ? (int)(offset & 1) : 0;
+    return b.lastZero[parity] >= (int64_t)offset;
 }
 
 // Copies one string from the file into rawText, keeping the low byte of
@@ -144,9 +145,9 @@ void printHash(char* name, uint32_t hash) {
     name[8] = 0;
 }
 
-GxtOrderKind sortRecords(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, uint64_t* scratch) {
-    GxtOrderKind kind = runKind(entries, count, byHash);
-    if (kind != kOrderArray) return kind;
+namespace {
+
+void radixOrder(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, uint64_t* scratch) {
     // A least-significant-digit radix sort of (key, record index) pairs over
     // 11-bit digits of the key: three passes cover 32 bits, a pass whose
     // digit is the same everywhere is skipped, and equal keys keep their
@@ -180,7 +181,14 @@ GxtOrderKind sortRecords(const GxtEntry* entries, uint32_t count, bool byHash, u
         b = t;
     }
     for (uint32_t i = 0; i < count; ++i) order[i] = (uint16_t)a[i];
-    return kOrderArray;
+}
+
+}  // namespace
+
+GxtOrderKind sortRecords(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, uint64_t* scratch) {
+    GxtOrderKind kind = runKind(entries, count, byHash);
+    if (kind == kOrderArray) radixOrder(entries, count, byHash, order, scratch);
+    return kind;
 }
 
 int loadDocument(const char* path) {
@@ -254,7 +262,6 @@ int buildIndex() {
         totalRecords += entries;
         totalText += dataSize / d.charWidth;
         if (totalRecords * d.keyRecordSize > size || totalText > size) return 0;
-        if (!stringsInside(tkey, entries, keyBytes, dataSize)) return 0;
     }
     d.tables = static_cast<GxtTable*>(documentAlloc(sizeof(GxtTable) * (size_t)n));
     if (!d.tables) return 0;
@@ -284,18 +291,26 @@ int buildIndex() {
         t.entryCount = entries;
         uint32_t base = textInImage ? (uint32_t)(tkey + 16 + keyBytes) : d.textTotal;
         if (!textInImage) d.textTotal += dataSize / d.charWidth;
-        for (uint32_t k = 0; k < entries; ++k) {
-            const uint8_t* record = d.image + tkey + 8 + (uint64_t)k * d.keyRecordSize;
-            uint32_t offset = read32(record);
-            GxtEntry& e = t.entries[k];
-            if (d.keyScheme == '0') {
+        // Every record must point at a string that starts and ends inside
+        // the table's string data.
+        const StringBounds bounds = stringBounds(d.image + tkey + 16 + keyBytes, dataSize, d.charWidth);
+        const uint8_t* record = d.image + tkey + 8;
+        if (d.keyScheme == '0') {
+            for (uint32_t k = 0; k < entries; ++k, record += d.keyRecordSize) {
+                uint32_t offset = read32(record);
+                if (!stringInside(bounds, offset, d.charWidth)) return 0;
+                GxtEntry& e = t.entries[k];
                 e.textPos = (int32_t)(base + (offset >> 1));
                 e.side = kEntryNameKnown;
                 char* name = d.keyNames + kShortNameSize * (size_t)(first + k);
                 for (int c = 0; c < 8; ++c) name[c] = (char)record[4 + c];
-            } else {
-                e.textPos = (int32_t)(base + offset);
-                e.hash = read32(record + 4);
+            }
+        } else {
+            for (uint32_t k = 0; k < entries; ++k, record += d.keyRecordSize) {
+                uint32_t offset = read32(record);
+                if (!stringInside(bounds, offset, d.charWidth)) return 0;
+                t.entries[k].textPos = (int32_t)(base + offset);
+                t.entries[k].hash = read32(record + 4);
             }
         }
         first += entries;
@@ -333,7 +348,7 @@ static bool orderTable(GxtTable& t, bool byHash, uint64_t* scratch) {
     if (kind == kOrderArray) {
         order = static_cast<uint16_t*>(documentAlloc(sizeof(uint16_t) * (size_t)t.entryCount));
         if (!order) return false;
-        sortRecords(t.entries, t.entryCount, byHash, order, scratch);
+        radixOrder(t.entries, t.entryCount, byHash, order, scratch);
     }
     if (byHash) {
         t.keyKind = kind;
