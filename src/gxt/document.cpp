@@ -342,8 +342,7 @@ static void settleOverlaps(GxtTable& t) {
 
 // Puts a table's entries in order by text position (its rows) or by hash,
 // keeping no array where the order is the record order or its reverse.
-static bool orderTable(GxtTable& t, bool byHash, uint64_t* scratch) {
-    GxtOrderKind kind = runKind(t.entries, t.entryCount, byHash);
+static bool orderTable(GxtTable& t, bool byHash, GxtOrderKind kind, uint64_t* scratch) {
     uint16_t* order = nullptr;
     if (kind == kOrderArray) {
         order = static_cast<uint16_t*>(documentAlloc(sizeof(uint16_t) * (size_t)t.entryCount));
@@ -386,11 +385,20 @@ int indexStrings() {
     }
     for (uint32_t i = 0; i < d.tableCount; ++i) {
         GxtTable& t = d.tables[i];
+        GxtOrderKind rowKind;
         if (textInImage) {
+            // Measuring the strings also tells whether their positions rise
+            // or fall.
+            bool rising = true, falling = t.entryCount > 1;
             for (uint32_t k = 0; k < t.entryCount; ++k) {
                 GxtEntry& e = t.entries[k];
                 e.storedLength = (int32_t)strlen(d.rawText + e.textPos) + 1;
+                if (k > 0) {
+                    if (t.entries[k - 1].textPos > e.textPos) rising = false;
+                    if (t.entries[k - 1].textPos <= e.textPos) falling = false;
+                }
             }
+            rowKind = rising ? kOrderIdentity : falling ? kOrderReverse : kOrderArray;
         } else {
             uint64_t tkey = tkeyOffset(i);
             uint32_t keyBytes = read32(d.image + tkey + 4);
@@ -403,9 +411,10 @@ int indexStrings() {
                 uint32_t length = narrowText(d.rawText + e.textPos, data + offset, end, d.charWidth);
                 e.storedLength = (int32_t)length + 1;
             }
+            rowKind = runKind(t.entries, t.entryCount, false);
         }
-        if (!orderTable(t, false, scratch)) return 0;
-        if (d.keyScheme == '@' && !orderTable(t, true, scratch)) return 0;
+        if (!orderTable(t, false, rowKind, scratch)) return 0;
+        if (d.keyScheme == '@' && !orderTable(t, true, runKind(t.entries, t.entryCount, true), scratch)) return 0;
         // Strings that overlap in the file image read alike from every start.
         if (!textInImage) settleOverlaps(t);
     }
