@@ -118,6 +118,41 @@ bool layoutOf(Layout& l) {
     return l.total <= 0xFFFFFFFFull;
 }
 
+// The strings of a table, in row order.
+void writeStrings(Output& o, const GxtTable& t) {
+    const GxtDocument& d = gDocument;
+    const uint32_t w = d.charWidth;
+    // An unedited string is written back as the bytes it was read from. An
+    // edited one is in display characters: it is encoded through the table
+    // the texts on screen were decoded with, not through edits to the decode
+    // table that have not been applied. In 1-byte layouts the raw strings
+    // that lie one after another go out as one run.
+    const char* run = nullptr;
+    uint32_t runLength = 0;
+    for (uint32_t row = 0; row < t.entryCount; ++row) {
+        const GxtEntry* e = tableRow(t, row);
+        const uint32_t length = e->storedLength > 0 ? (uint32_t)e->storedLength : 0;
+        const char* replacement = entryReplacementText(e);
+        const char* raw = d.rawText + e->textPos;
+        if (!replacement && w == 1 && length > 0) {
+            if (run && run + runLength == raw) {
+                runLength += length;
+                continue;
+            }
+            putBytes(o, run, runLength);
+            run = raw;
+            runLength = length;
+            continue;
+        }
+        putBytes(o, run, runLength);
+        run = nullptr;
+        runLength = 0;
+        // A text never spills out of its slot, whatever the file held.
+        if (length > 0) putString(o, replacement ? replacement : raw, length - 1, w, !replacement);
+    }
+    putBytes(o, run, runLength);
+}
+
 // Writes the whole file to o, in order.
 void writeDocument(Output& o, const Layout& l) {
     const GxtDocument& d = gDocument;
@@ -159,7 +194,11 @@ void writeDocument(Output& o, const Layout& l) {
         write32(tkey + 12 + keyBytes, dataSize);
         // Each record, at its index in the file, gets the offset its string
         // will have: the strings follow one another in row order.
+        // Meanwhile: whether all the strings are unedited 1-byte strings
+        // lying one after another in the text, to be written as one run.
         uint64_t p = 0;
+        bool oneRun = w == 1;
+        const char* runEnd = nullptr;
         for (uint32_t row = 0; row < t.entryCount; ++row) {
             uint32_t k = orderedIndex(t.rowKind, t.rowOrder, t.entryCount, row);
             const GxtEntry& e = t.entries[k];
@@ -168,36 +207,14 @@ void writeDocument(Output& o, const Layout& l) {
             if (d.keyScheme == '0') copyBounded(reinterpret_cast<char*>(slot + 4), entryName(&e), 8);
             else write32(slot + 4, e.hash);
             p += (uint64_t)(uint32_t)e.storedLength * w;
-        }
-        // An unedited string is written back as the bytes it was read from.
-        // An edited one is in display characters: it is encoded through the
-        // table the texts on screen were decoded with, not through edits to
-        // the decode table that have not been applied. In 1-byte layouts the
-        // raw strings that lie one after another go out as one run.
-        const char* run = nullptr;
-        uint32_t runLength = 0;
-        for (uint32_t row = 0; row < t.entryCount; ++row) {
-            const GxtEntry* e = tableRow(t, row);
-            const uint32_t length = e->storedLength > 0 ? (uint32_t)e->storedLength : 0;
-            const char* replacement = entryReplacementText(e);
-            const char* raw = d.rawText + e->textPos;
-            if (!replacement && w == 1 && length > 0) {
-                if (run && run + runLength == raw) {
-                    runLength += length;
-                    continue;
-                }
-                putBytes(o, run, runLength);
-                run = raw;
-                runLength = length;
-                continue;
+            if (oneRun) {
+                const char* raw = d.rawText + e.textPos;
+                oneRun = e.storedLength > 0 && (row == 0 || raw == runEnd) && !entryReplacementText(&e);
+                runEnd = raw + e.storedLength;
             }
-            putBytes(o, run, runLength);
-            run = nullptr;
-            runLength = 0;
-            // A text never spills out of its slot, whatever the file held.
-            if (length > 0) putString(o, replacement ? replacement : raw, length - 1, w, !replacement);
         }
-        putBytes(o, run, runLength);
+        if (oneRun && t.entryCount > 0) putBytes(o, d.rawText + tableRow(t, 0)->textPos, dataSize);
+        else writeStrings(o, t);
         if (i + 1 < n) {
             uint64_t padded = (s + 3) & ~3ull;
             reserve(o, (uint32_t)(padded - s));
