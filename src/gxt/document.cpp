@@ -31,6 +31,13 @@ uint64_t tkeyOffset(uint32_t i) {
     return i == 0 ? offset : offset + 8;
 }
 
+// What a document of this many entries and text characters allocates for
+// them at most: each entry's record, key name and places in the two orders,
+// and the raw and the decoded text.
+uint64_t documentMemory(uint64_t entries, uint64_t characters) {
+    return entries * (sizeof(GxtEntry) + kShortNameSize + 2 * sizeof(uint16_t)) + 2 * characters;
+}
+
 // Closes the document without waiting for the worker: used by the worker
 // itself and once a running worker has been waited for. Every block of the
 // document lives in its heap, so destroying the heap frees them all.
@@ -236,6 +243,24 @@ int loadDocument(const char* path) {
     return 0;
 }
 
+namespace {
+
+// Finds table i's chunks and checks that they lie inside the image: false
+// when they do not, or when the table has more entries than a table may.
+bool tableChunks(uint32_t i, uint64_t* tkey, uint32_t* keyBytes, uint32_t* dataSize) {
+    const GxtDocument& d = gDocument;
+    const uint64_t size = d.imageSize;
+    *tkey = tkeyOffset(i);
+    if (*tkey + 8 > size) return false;
+    *keyBytes = read32(d.image + *tkey + 4);
+    if (*keyBytes / d.keyRecordSize > kMaxTableEntries) return false;
+    if (*tkey + 16 + *keyBytes > size) return false;
+    *dataSize = read32(d.image + *tkey + 12 + *keyBytes);
+    return *tkey + 16 + *keyBytes + *dataSize <= size;
+}
+
+}  // namespace
+
 int buildIndex() {
     GxtDocument& d = gDocument;
     if (d.keyScheme != '0' && d.keyScheme != '@') return 0;
@@ -245,23 +270,20 @@ int buildIndex() {
         n = read32(d.image + d.headerSize + 4) / 12;
         if ((uint64_t)d.headerSize + 8 + 12ull * n > size) return 0;
     }
-    // First every table is checked and its entries counted, so that the
-    // entries of all tables take one block.
+    // Every table is checked before anything is allocated, and its entries
+    // counted, so that the entries of all tables take one block. Tables may
+    // share their blocks, so what they claim together can exceed the file
+    // many times over: the sums, kept in 64 bits, are bounded by the memory
+    // the document may take instead.
+    uint64_t tkey = 0;
+    uint32_t keyBytes = 0, dataSize = 0;
     uint64_t totalRecords = 0;
     uint64_t totalText = 0;
     for (uint32_t i = 0; i < n; ++i) {
-        uint64_t tkey = tkeyOffset(i);
-        if (tkey + 8 > size) return 0;
-        uint32_t keyBytes = read32(d.image + tkey + 4);
-        uint32_t entries = keyBytes / d.keyRecordSize;
-        if (entries > kMaxTableEntries) return 0;
-        if (tkey + 16 + keyBytes > size) return 0;
-        uint32_t dataSize = read32(d.image + tkey + 12 + keyBytes);
-        if (tkey + 16 + keyBytes + dataSize > size) return 0;
-        // Tables may not claim more records or text than the file can hold.
-        totalRecords += entries;
+        if (!tableChunks(i, &tkey, &keyBytes, &dataSize)) return 0;
+        totalRecords += keyBytes / d.keyRecordSize;
         totalText += dataSize / d.charWidth;
-        if (totalRecords * d.keyRecordSize > size || totalText > size) return 0;
+        if (documentMemory(totalRecords, totalText) > kMaxDocumentMemory) return 0;
     }
     d.tables = static_cast<GxtTable*>(documentAlloc(sizeof(GxtTable) * (size_t)n));
     if (!d.tables) return 0;
@@ -283,10 +305,8 @@ int buildIndex() {
         GxtTable& t = d.tables[i];
         if (d.formatVariant == '0') copyBounded(t.name, "MAIN", 8);
         else for (int c = 0; c < 8; ++c) t.name[c] = (char)d.image[d.headerSize + 8 + 12ull * i + c];
-        uint64_t tkey = tkeyOffset(i);
-        uint32_t keyBytes = read32(d.image + tkey + 4);
-        uint32_t entries = keyBytes / d.keyRecordSize;
-        uint32_t dataSize = read32(d.image + tkey + 12 + keyBytes);
+        tableChunks(i, &tkey, &keyBytes, &dataSize);
+        const uint32_t entries = keyBytes / d.keyRecordSize;
         t.entries = d.entries + first;
         t.entryCount = entries;
         uint32_t base = textInImage ? (uint32_t)(tkey + 16 + keyBytes) : d.textTotal;

@@ -100,11 +100,17 @@ struct Layout {
     uint64_t total;
 };
 
+bool documentSavable() {
+    const GxtDocument& d = gDocument;
+    return (d.keyScheme == '0' || d.keyScheme == '@') && d.loaded && d.displayText && d.tableCount <= kMaxTables;
+}
+
+// The size of the saved file (in 64 bits), each table's string data size
+// and the largest table's key records; false when there is nothing to save.
 bool layoutOf(Layout& l) {
     const GxtDocument& d = gDocument;
-    if ((d.keyScheme != '0' && d.keyScheme != '@') || !d.loaded || !d.displayText) return false;
+    if (!documentSavable()) return false;
     const uint32_t n = d.tableCount;
-    if (n > kMaxTables) return false;
     l.largestKeys = 0;
     l.total = d.formatVariant != '0' ? (uint64_t)d.headerSize + 8 + 12ull * n : 0;
     for (uint32_t i = 0; i < n; ++i) {
@@ -115,8 +121,12 @@ bool layoutOf(Layout& l) {
         l.total += (uint64_t)keys + (i == 0 ? 16 : 24) + l.dataSizes[i];
         if (i + 1 < n) l.total = (l.total + 3) & ~3ull;
     }
-    return l.total <= 0xFFFFFFFFull;
+    return true;
 }
+
+// Whether the last saveDocument that failed with 3003 had written the new
+// file in full and could not put it in the target's place.
+bool gSaveNotReplaced = false;
 
 // The strings of a table, in row order.
 void writeStrings(Output& o, const GxtTable& t) {
@@ -229,7 +239,7 @@ void writeDocument(Output& o, const Layout& l) {
 uint8_t* buildImage(uint32_t* size) {
     waitIndexWorker();
     Layout l;
-    if (!layoutOf(l)) return nullptr;
+    if (!layoutOf(l) || l.total > 0xFFFFFFFFull) return nullptr;
     uint8_t* image = static_cast<uint8_t*>(documentAlloc((size_t)l.total));
     if (!image) return nullptr;
     Output o{nullptr, image, 0, (uint32_t)l.total, false};
@@ -239,10 +249,14 @@ uint8_t* buildImage(uint32_t* size) {
 }
 
 int saveDocument(const char* path) {
+    gSaveNotReplaced = false;
     if (!path) return 3000;
     waitIndexWorker();
     Layout l;
     if (!layoutOf(l)) return 3001;
+    // Strings shared in the file are saved once per key, so a file can grow
+    // past what the loader accepts: such a file is never written.
+    if (l.total > kMaxFileSize) return 3004;
     uint32_t room = l.largestKeys + 24 > kMinStaging ? l.largestKeys + 24 : kMinStaging;
     uint8_t* staging = static_cast<uint8_t*>(documentAlloc(room));
     if (!staging) return 3001;
@@ -258,5 +272,7 @@ int saveDocument(const char* path) {
         fileClose(file);
         return 3003;
     }
-    return fileFinish(file) ? 0 : 3003;
+    return fileFinish(file, &gSaveNotReplaced) ? 0 : 3003;
 }
+
+bool lastSaveNotReplaced() { return gSaveNotReplaced; }
