@@ -290,7 +290,7 @@ TEST_F(TextIoTest, TheSummaryCountsEveryLineAndTellsWhyOnesChangedNothing) {
     EXPECT_EQ(summary.equal, 1u);
     EXPECT_EQ(summary.passedOver, 5u);
     EXPECT_EQ(currentText(entryAt(0, 1)), std::string(4095, 'y'));
-    EXPECT_EQ(entryAt(0, 0).replacementText, nullptr);
+    EXPECT_EQ(entryReplacementText(&entryAt(0, 0)), nullptr);
 }
 
 TEST_F(TextIoTest, SharedKeysChangeTheEntryOfTheRowsShown) {
@@ -322,7 +322,7 @@ TEST_F(TextIoTest, SharedKeysChangeTheEntryOfTheRowsShown) {
         }
         ASSERT_EQ(import(std::string(c.line) + "\r\n"), 0);
         EXPECT_EQ(currentText(entryAt(c.changed[0], c.changed[1])), "new") << c.line << " " << c.table;
-        EXPECT_EQ(entryAt(c.kept[0], c.kept[1]).replacementText, nullptr) << c.line << " " << c.table;
+        EXPECT_EQ(entryReplacementText(&entryAt(c.kept[0], c.kept[1])), nullptr) << c.line << " " << c.table;
         closeDocument();
     }
 }
