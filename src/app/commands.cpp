@@ -297,6 +297,9 @@ int importTextCounting(const char* path) {
     gTextImport = TextImportSummary{};
     return importText(path, &gTextImport);
 }
+
+// The rows shown, byte for byte.
+int exportTextBytes(const char* path) { return exportText(path); }
 }  // namespace
 
 int importTextFile(const char* given) {
@@ -308,7 +311,7 @@ int importTextFile(const char* given) {
     return 1;
 }
 
-int exportTextFile(const char* given) { return runFileStep(given, kExportText, exportText); }
+int exportTextFile(const char* given) { return runFileStep(given, kExportText, exportTextBytes); }
 
 void dispatchCommand(WPARAM wParam) {
     const UINT id = LOWORD(wParam);

@@ -2,7 +2,7 @@
 
 #include "gxt/gxt.h"
 
-int readSideFile(const char* path, int base, SideFileContent& content) {
+int readSideFile(const char* path, int base, SideFileContent& content, uint32_t limit) {
     content = SideFileContent{};
     if (!gDocument.heap) return base;
     PlatformFile* file = fileOpenRead(path);
@@ -12,7 +12,7 @@ int readSideFile(const char* path, int base, SideFileContent& content) {
         fileClose(file);
         return base + 2;
     }
-    if (size >= 0x1000000u) {
+    if (size >= limit) {
         fileClose(file);
         return base + 3;
     }

@@ -14,7 +14,8 @@ struct SideFileContent {
 // the code base (no document: there is no heap), base + 1 (cannot open),
 // + 2 (no size), + 3 (16 MiB or larger), + 4 (no memory) or + 5 (cannot
 // read); nothing stays allocated on failure.
-int readSideFile(const char* path, int base, SideFileContent& content);
+// A file of `limit` bytes or more counts as too large (base + 3).
+int readSideFile(const char* path, int base, SideFileContent& content, uint32_t limit = 0x1000000u);
 void releaseSideFile(SideFileContent& content);
 
 // Name tokens: runs of the bytes 0x21..0x7F; every other byte separates them.

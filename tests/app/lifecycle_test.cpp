@@ -44,8 +44,9 @@ protected:
     }
 };
 
-TEST_F(LifecycleTest, CloseAsksAboutTheGxtFileAndCancelKeepsEverything) {
+TEST_F(LifecycleTest, CloseAsksAboutEachFileCancelKeepsEverythingNoDropsTheEdits) {
     gShell.gxtModified = 1;
+    gShell.idListModified = 1;
     driver.then(DialogDriver::press(IDCANCEL));
     command(IDM_CLOSE_GXT);
     ASSERT_EQ(driver.seen().size(), 1u);
@@ -54,16 +55,12 @@ TEST_F(LifecycleTest, CloseAsksAboutTheGxtFileAndCancelKeepsEverything) {
     EXPECT_TRUE(gDocument.loaded);
     EXPECT_EQ(gShell.gxtModified, 1u);
     EXPECT_EQ(title(), "example-at.gxt - Vorn");
-}
 
-TEST_F(LifecycleTest, CloseAnsweredNoDropsTheEdits) {
-    gShell.gxtModified = 1;
-    gShell.idListModified = 1;
     driver.then(DialogDriver::press(IDNO));
     driver.then(DialogDriver::press(IDNO));
     command(IDM_CLOSE_GXT);
-    ASSERT_EQ(driver.seen().size(), 2u);
-    EXPECT_EQ(driver.seen()[1].text, loadString(IDS_ASK_SAVE_IDS));
+    ASSERT_EQ(driver.seen().size(), 3u);
+    EXPECT_EQ(driver.seen()[2].text, loadString(IDS_ASK_SAVE_IDS));
     EXPECT_FALSE(gDocument.loaded);
     EXPECT_EQ(gShell.gxtModified, 0u);
     EXPECT_EQ(gShell.idListModified, 0u);
@@ -194,33 +191,11 @@ TEST_F(LifecycleTest, AFileTheIndexingWorkerCannotFinishIsReportedOnceATableIsCh
     EXPECT_TRUE(GetMenuState(gShell.menu, IDM_CLOSE_GXT, MF_BYCOMMAND) & MF_GRAYED);
 }
 
-TEST_F(LifecycleTest, AFailedSaveKeepsTheEditsMarkedAndTheTitle) {
-    gShell.gxtModified = 1;
-    const std::string target = dir.file("never.gxt");
-    faultArm(FAULT_CREATE, 1);
-    driver.then(DialogDriver::press(IDOK));
-    EXPECT_EQ(saveGxtAs(target.c_str()), 0);
-    expectLastMessage(failureText(OP_SAVE_GXT, target, 3002));
-    EXPECT_EQ(gShell.gxtModified, 1u);
-    EXPECT_EQ(title(), "example-at.gxt - Vorn");
-    EXPECT_FALSE(fileExists(target));
-
-    // Asked for by the close question, a failed save cancels the close.
-    faultArm(FAULT_WRITE, 1);
-    driver.then(DialogDriver::press(IDYES));
-    driver.then(DialogDriver::choosePath(target));
-    driver.then(DialogDriver::press(IDOK));
-    command(IDM_EXIT);
-    expectLastMessage(loadString(IDS_REASON_CANNOT_WRITE));
-    EXPECT_NE(gShell.mainWindow, nullptr);
-    EXPECT_TRUE(gDocument.loaded);
-    EXPECT_EQ(gShell.gxtModified, 1u);
-}
-
-TEST_F(LifecycleTest, SavesThatCannotFinishSayWhyAndKeepTheEdits) {
+// Every failed save, import or export names the file and the reason, and
+// leaves the edits marked, the title and the file as they were.
+TEST_F(LifecycleTest, FailuresNameTheFileAndTheReasonAndLoseNoEdit) {
     // A string shared by three keys is saved once per key: 6.3 MB would
-    // become 18.9 MB, more than a GXT file may be. The save over the file
-    // itself is refused and the file stays as it was.
+    // become 18.9 MB, more than a GXT file may be.
     const std::string text(6300000, 's');
     GenDocument doc;
     doc.variant = '@';
@@ -229,52 +204,79 @@ TEST_F(LifecycleTest, SavesThatCannotFinishSayWhyAndKeepTheEdits) {
     share.shareEqualTexts = true;
     const std::string big = dir.file("big.gxt");
     ASSERT_TRUE(writeFileBytes(big, generateGxt(doc, share)));
-    const std::string locked = dir.file("locked.gxt");
+    const std::string locked = dir.file("locked.gxt"), badTable = dir.file("bad.tbl"), ids = dir.file("a.ids");
     ASSERT_TRUE(writeFile(locked, "previous contents"));
+    ASSERT_TRUE(writeFile(badTable, std::string(224, 'A')));
+    ASSERT_TRUE(writeFile(ids, "X"));
     struct Case {
-        std::string opened;  // empty: the sample opened by the fixture
-        std::string target;
-        FaultPoint fault;    // FAULT_POINT_COUNT: none
+        FileOperation operation;
+        std::string path;
+        FaultPoint fault;  // FAULT_POINT_COUNT: none
         int code;
         UINT reason;
     } cases[] = {
-        {"", locked, FAULT_REPLACE, kNotReplaced, IDS_REASON_CANNOT_REPLACE},
-        {big, big, FAULT_POINT_COUNT, 3004, IDS_REASON_SAVED_TOO_LARGE},
+        {OP_SAVE_GXT, dir.file("never.gxt"), FAULT_CREATE, 3002, IDS_REASON_CANNOT_CREATE},
+        {OP_SAVE_GXT, locked, FAULT_REPLACE, kNotReplaced, IDS_REASON_CANNOT_REPLACE},
+        {OP_IMPORT_TEXT, dir.file("missing.txt"), FAULT_POINT_COUNT, 8001, IDS_REASON_CANNOT_OPEN},
+        {OP_EXPORT_TEXT, dir.file("rows.txt"), FAULT_POINT_COUNT, 7001, IDS_REASON_NO_ROWS},  // no table chosen
+        {OP_IMPORT_TBL, badTable, FAULT_POINT_COUNT, 7007, IDS_REASON_NOT_TBL},
+        {OP_IMPORT_IDS, ids, FAULT_READ, 4005, IDS_REASON_CANNOT_READ},
+        {OP_SAVE_GXT, big, FAULT_POINT_COUNT, 3004, IDS_REASON_SAVED_TOO_LARGE},  // over the open file
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.target);
-        if (!c.opened.empty()) {
-            ASSERT_EQ(open(c.opened), 1);
+        SCOPED_TRACE(c.path);
+        if (c.path == big) {
+            ASSERT_EQ(open(big), 1);
         }
-        const std::string before = readFile(c.target);
-        const std::string shown = title();
+        const std::string before = readFile(c.path), shown = title();
         gShell.gxtModified = 1;
         if (c.fault != FAULT_POINT_COUNT) faultArm(c.fault, 1);
         driver.then(DialogDriver::press(IDOK));
-        EXPECT_EQ(saveGxtAs(c.target.c_str()), 0);
+        const char* path = c.path.c_str();
+        int result = c.operation == OP_SAVE_GXT     ? saveGxtAs(path)
+                     : c.operation == OP_IMPORT_TEXT ? importTextFile(path)
+                     : c.operation == OP_EXPORT_TEXT ? exportTextFile(path)
+                     : c.operation == OP_IMPORT_TBL  ? importDecodeTable(path)
+                                                     : importIdList(path);
         faultReset();
-        expectLastMessage(failureText(OP_SAVE_GXT, c.target, c.code));
-        expectLastMessage(c.target);
+        EXPECT_EQ(result, 0);
+        expectLastMessage(failureText(c.operation, c.path, c.code));
+        expectLastMessage(c.path);
         expectLastMessage(loadString(c.reason));
         EXPECT_EQ(gShell.gxtModified, 1u);
         EXPECT_EQ(title(), shown);
-        EXPECT_EQ(readFile(c.target), before);
+        EXPECT_EQ(readFile(c.path), before);
         gShell.gxtModified = 0;
     }
-}
+    EXPECT_EQ(driver.unexpected(), 0);
+    ASSERT_EQ(open(samplePath("example-at.gxt")), 1);
 
-TEST_F(LifecycleTest, AFailedIdListExportKeepsTheNamesMarkedAndCancelsTheClose) {
-    gShell.idListModified = 1;
-    faultArm(FAULT_CREATE, 1);
-    driver.then(DialogDriver::press(IDYES));
-    driver.then(DialogDriver::choosePath(dir.file("names.ids")));
-    driver.then(DialogDriver::press(IDOK));
-    command(IDM_CLOSE_GXT);
-    expectLastMessage(failureText(OP_EXPORT_IDS, dir.file("names.ids"), 5003));
-    EXPECT_TRUE(gDocument.loaded);
-    EXPECT_EQ(gShell.idListModified, 1u);
-
-    // Once it works the mark goes.
+    // Asked for by the close question, a failed save cancels the close and
+    // keeps the mark until a save works.
+    struct Question {
+        uint32_t* mark;
+        FileOperation operation;
+        const char* name;
+        FaultPoint fault;
+        int code;
+    } questions[] = {
+        {&gShell.gxtModified, OP_SAVE_GXT, "never.gxt", FAULT_WRITE, 3003},
+        {&gShell.idListModified, OP_EXPORT_IDS, "names.ids", FAULT_CREATE, 5003},
+    };
+    for (const Question& q : questions) {
+        gShell.gxtModified = gShell.idListModified = 0;
+        *q.mark = 1;
+        faultArm(q.fault, 1);
+        driver.then(DialogDriver::press(IDYES));
+        driver.then(DialogDriver::choosePath(dir.file(q.name)));
+        driver.then(DialogDriver::press(IDOK));
+        command(IDM_EXIT);
+        faultReset();
+        expectLastMessage(failureText(q.operation, dir.file(q.name), q.code));
+        EXPECT_NE(gShell.mainWindow, nullptr);
+        EXPECT_TRUE(gDocument.loaded);
+        EXPECT_EQ(*q.mark, 1u);
+    }
     EXPECT_EQ(exportIdList(dir.file("names.ids").c_str()), 1);
     EXPECT_EQ(gShell.idListModified, 0u);
 }
@@ -316,34 +318,6 @@ TEST_F(LifecycleTest, ATextImportThatChangesTextsMakesTheCloseAsk) {
         }
         EXPECT_FALSE(gDocument.loaded);
     }
-}
-
-TEST_F(LifecycleTest, FailedImportsAndExportsNameTheFileAndTheReason) {
-    const std::string missing = dir.file("missing.txt");
-    driver.then(DialogDriver::press(IDOK));
-    EXPECT_EQ(importTextFile(missing.c_str()), 0);
-    expectLastMessage(failureText(OP_IMPORT_TEXT, missing, 8001));
-    expectLastMessage(loadString(IDS_REASON_CANNOT_OPEN));
-
-    // No table chosen: nothing to export.
-    driver.then(DialogDriver::press(IDOK));
-    EXPECT_EQ(exportTextFile(dir.file("rows.txt").c_str()), 0);
-    expectLastMessage(loadString(IDS_REASON_NO_ROWS));
-
-    const std::string table = dir.file("bad.tbl");
-    ASSERT_TRUE(writeFile(table, std::string(224, 'A')));
-    driver.then(DialogDriver::press(IDOK));
-    EXPECT_EQ(importDecodeTable(table.c_str()), 0);
-    expectLastMessage(failureText(OP_IMPORT_TBL, table, 7007));
-    expectLastMessage(loadString(IDS_REASON_NOT_TBL));
-
-    const std::string ids = dir.file("a.ids");
-    ASSERT_TRUE(writeFile(ids, "X"));
-    faultArm(FAULT_READ, 1);
-    driver.then(DialogDriver::press(IDOK));
-    EXPECT_EQ(importIdList(ids.c_str()), 0);
-    expectLastMessage(failureText(OP_IMPORT_IDS, ids, 4005));
-    EXPECT_EQ(driver.unexpected(), 0);
 }
 
 TEST_F(LifecycleTest, DecodeTablesGoOutAndComeBackThroughTheFileDialog) {

@@ -71,8 +71,8 @@ TEST_F(StartupTest, FirstRunUsesTheDefaultsAndWritesTheWholeFileAtExit) {
     HDC dc = GetDC(gShell.mainWindow);
     const int resolution = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(gShell.mainWindow, dc);
-    EXPECT_EQ(main.lfHeight, pointsToHeight(10, resolution));
-    EXPECT_EQ(preview.lfHeight, pointsToHeight(14, resolution));
+    EXPECT_EQ(main.lfHeight, -MulDiv(10, resolution, 72));
+    EXPECT_EQ(preview.lfHeight, -MulDiv(14, resolution, 72));
     // The colour chooser starts with the hash, text and background colours.
     EXPECT_EQ(gDisplay.customColors[13], gSettings.mainHash);
     EXPECT_EQ(gDisplay.customColors[14], gSettings.mainText);
@@ -118,61 +118,51 @@ TEST_F(StartupTest, AFileGivesItsPlacementColoursAndFonts) {
               "[Window]\r\nMaximized=0\r\nPosX=40\r\nPosY=30\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120");
 }
 
-TEST_F(StartupTest, MovingAndResizingIsWhatTheFileKeeps) {
-    TearDown();
-    startWithConfig(kPlacedFile);
-    SetWindowPos(gShell.mainWindow, nullptr, 70, 60, 700, 500, SWP_NOZORDER);
-    SendMessageA(gShell.entryList, LVM_SETCOLUMNWIDTH, 0, 95);
-    EXPECT_EQ(closeAndFinish(), 0);
-    EXPECT_EQ(windowSection(readFile(configPathBesideExe())),
-              "[Window]\r\nMaximized=0\r\nPosX=70\r\nPosY=60\r\nWidth=700\r\nHeight=500\r\nColNameWidth=95");
-}
-
-// A move alone records nothing while the window runs; closing it maximised
-// or minimised keeps where it was moved to.
-void moveWindowTo(int x, int y) { SetWindowPos(gShell.mainWindow, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOSIZE); }
-
-TEST_F(StartupTest, MaximisedKeepsTheRestoredPlacement) {
-    TearDown();
-    startWithConfig(kPlacedFile);
-    moveWindowTo(70, 60);
-    ShowWindow(gShell.mainWindow, SW_MAXIMIZE);
-    pumpMessages();
-    ASSERT_TRUE(IsZoomed(gShell.mainWindow));
-    EXPECT_EQ(gSettings.maximized, 1);
-    EXPECT_EQ(closeAndFinish(), 0);
-    EXPECT_EQ(windowSection(readFile(configPathBesideExe())),
-              "[Window]\r\nMaximized=1\r\nPosX=70\r\nPosY=60\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120");
-
-    // The next start opens maximised, and restores to that rectangle.
-    startWithConfig(readFile(configPathBesideExe()).c_str(), SW_SHOWNORMAL);
+// What the file keeps of a window moved and then resized, maximised or
+// minimised: a move alone records nothing while the window runs, and a
+// window closed maximised or minimised keeps where it was moved to.
+TEST_F(StartupTest, TheFileKeepsTheRestoredPlacement) {
+    const struct {
+        int show;  // SW_SHOWNORMAL: resized instead
+        const char* kept;
+    } cases[] = {
+        {SW_SHOWNORMAL, "Maximized=0\r\nPosX=70\r\nPosY=60\r\nWidth=700\r\nHeight=500\r\nColNameWidth=95"},
+        {SW_MAXIMIZE, "Maximized=1\r\nPosX=70\r\nPosY=60\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120"},
+        {SW_MINIMIZE, "Maximized=0\r\nPosX=70\r\nPosY=60\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.show);
+        TearDown();
+        startWithConfig(kPlacedFile);
+        SetWindowPos(gShell.mainWindow, nullptr, 70, 60, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+        const RECT panesBefore = childRect(gShell.entryList);
+        if (c.show == SW_SHOWNORMAL) {
+            SetWindowPos(gShell.mainWindow, nullptr, 70, 60, 700, 500, SWP_NOZORDER);
+            SendMessageA(gShell.entryList, LVM_SETCOLUMNWIDTH, 0, 95);
+        } else {
+            ShowWindow(gShell.mainWindow, c.show);
+            pumpMessages();
+            ASSERT_TRUE(c.show == SW_MAXIMIZE ? IsZoomed(gShell.mainWindow) : IsIconic(gShell.mainWindow));
+        }
+        if (c.show == SW_MINIMIZE) {
+            const RECT panesAfter = childRect(gShell.entryList);
+            EXPECT_TRUE(EqualRect(&panesBefore, &panesAfter)) << "a minimised window moves no pane";
+        }
+        EXPECT_EQ(closeAndFinish(), 0);
+        EXPECT_EQ(windowSection(readFile(configPathBesideExe())), std::string("[Window]\r\n") + c.kept);
+    }
+    // Closed maximised, the next start opens maximised and restores to the
+    // rectangle kept.
+    startWithConfig(("[Window]\r\n" + std::string(cases[1].kept)).c_str());
     EXPECT_TRUE(IsZoomed(gShell.mainWindow));
     ShowWindow(gShell.mainWindow, SW_RESTORE);
     pumpMessages();
     EXPECT_EQ(placement(), "70,60 640x480");
     EXPECT_EQ(gSettings.maximized, 0);
-}
-
-TEST_F(StartupTest, AMaximiseShowCommandOpensMaximised) {
+    // So does a start asked to show maximised.
     TearDown();
     startWithConfig(kPlacedFile, SW_SHOWMAXIMIZED);
     EXPECT_TRUE(IsZoomed(gShell.mainWindow));
-}
-
-TEST_F(StartupTest, MinimisedKeepsTheRestoredPlacement) {
-    TearDown();
-    startWithConfig(kPlacedFile);
-    moveWindowTo(70, 60);
-    RECT panesBefore = childRect(gShell.entryList);
-    ShowWindow(gShell.mainWindow, SW_MINIMIZE);
-    pumpMessages();
-    ASSERT_TRUE(IsIconic(gShell.mainWindow));
-    RECT panesAfter = childRect(gShell.entryList);
-    EXPECT_TRUE(EqualRect(&panesBefore, &panesAfter)) << "a minimised window moves no pane";
-    EXPECT_EQ(gSettings.width, 640);
-    EXPECT_EQ(closeAndFinish(), 0);
-    EXPECT_EQ(windowSection(readFile(configPathBesideExe())),
-              "[Window]\r\nMaximized=0\r\nPosX=70\r\nPosY=60\r\nWidth=640\r\nHeight=480\r\nColNameWidth=120");
 }
 
 TEST_F(StartupTest, ACancelledCloseWritesNothing) {

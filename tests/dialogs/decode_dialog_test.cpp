@@ -6,6 +6,9 @@
 
 #include <commctrl.h>
 
+#include <functional>
+#include <iterator>
+
 #include "decode/decode_table.h"
 #include "gxt/gxt.h"
 #include "preview/preview_state.h"
@@ -128,31 +131,6 @@ TEST_F(DecodeDialogTest, AnEditNeverAppliedLeavesTheSavedFileAsItWas) {
     EXPECT_EQ(readFile(saved), readFile(sample));
 }
 
-TEST_F(DecodeDialogTest, EscapeClearingAndTheSameCharacterChangeNothing) {
-    onDialog([&](HWND dialog) {
-        HWND edit = openEditor(dialog, 2, 1);
-        ASSERT_NE(edit, nullptr);
-        typeText(dialog, edit, "C");
-        pressKey(dialog, edit, VK_ESCAPE);
-        EXPECT_EQ(editor(dialog), nullptr);
-        EXPECT_TRUE(IsWindowVisible(dialog));  // Escape was the editor's too
-
-        edit = openEditor(dialog, 2, 1);
-        ASSERT_NE(edit, nullptr);
-        typeText(dialog, edit, "\b");
-        EXPECT_EQ(windowString(edit), "");
-        pressKey(dialog, edit, VK_RETURN);
-        EXPECT_EQ(editor(dialog), nullptr);
-
-        edit = openEditor(dialog, 2, 1);
-        ASSERT_NE(edit, nullptr);
-        typeText(dialog, edit, "A");
-        pressKey(dialog, edit, VK_RETURN);
-        for (int code = 32; code < 256; ++code) EXPECT_EQ(shownFor(code), code);
-    });
-    command(IDM_DECODE_TABLE);
-}
-
 TEST_F(DecodeDialogTest, ClickingElsewhereCommits) {
     onDialog([&](HWND dialog) {
         HWND edit = openEditor(dialog, 2, 1);
@@ -169,34 +147,46 @@ TEST_F(DecodeDialogTest, ClickingElsewhereCommits) {
     EXPECT_EQ(cellText(0, 1), "AB");
 }
 
-TEST_F(DecodeDialogTest, BelowTheLastRowNoEditorOpens) {
-    onDialog([&](HWND dialog) {
-        RECT last = {};
-        last.left = LVIR_BOUNDS;
-        SendMessageA(grid(dialog), LVM_GETITEMRECT, 13, (LPARAM)&last);
-        RECT client;
-        GetClientRect(grid(dialog), &client);
-        ASSERT_LT(last.bottom + 4, client.bottom) << "the grid has no room below its rows";
-        doubleClickAt(dialog, grid(dialog), {(last.left + last.right) / 2, last.bottom + 4});
-        EXPECT_EQ(editor(dialog), nullptr);
-    });
-    command(IDM_DECODE_TABLE);
-    for (int code = 32; code < 256; ++code) EXPECT_EQ(shownFor(code), code);
-}
-
-TEST_F(DecodeDialogTest, ClosingTheDialogDiscardsAnOpenEdit) {
-    onDialog([&](HWND dialog) {
+// Escape, an emptied or unchanged cell, a double-click below the rows and
+// closing the dialog with an edit open all leave the table as it was.
+TEST_F(DecodeDialogTest, EditsThatChangeNothing) {
+    auto typeInCell = [](HWND dialog, const char* typed, WORD key) {
         HWND edit = openEditor(dialog, 2, 1);
         ASSERT_NE(edit, nullptr);
-        typeText(dialog, edit, "Q");
-        // What the title bar's close box sends.
-        SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        EXPECT_FALSE(IsWindowVisible(dialog));
-    });
-    command(IDM_DECODE_TABLE);
-    pumpMessages();
-    EXPECT_EQ(shownFor('A'), 'A');
-    EXPECT_EQ(shownFor('Q'), 'Q');
+        typeText(dialog, edit, typed);
+        pressKey(dialog, edit, key);
+        EXPECT_EQ(editor(dialog), nullptr);
+        EXPECT_TRUE(IsWindowVisible(dialog)) << "the key was the editor's";
+    };
+    const std::function<void(HWND)> cases[] = {
+        [&](HWND dialog) { typeInCell(dialog, "C", VK_ESCAPE); },
+        [&](HWND dialog) { typeInCell(dialog, "\b", VK_RETURN); },
+        [&](HWND dialog) { typeInCell(dialog, "A", VK_RETURN); },
+        [](HWND dialog) {
+            RECT last = {};
+            last.left = LVIR_BOUNDS;
+            SendMessageA(grid(dialog), LVM_GETITEMRECT, 13, (LPARAM)&last);
+            RECT client;
+            GetClientRect(grid(dialog), &client);
+            ASSERT_LT(last.bottom + 4, client.bottom) << "the grid has no room below its rows";
+            doubleClickAt(dialog, grid(dialog), {(last.left + last.right) / 2, last.bottom + 4});
+            EXPECT_EQ(editor(dialog), nullptr);
+        },
+        [](HWND dialog) {
+            HWND edit = openEditor(dialog, 2, 1);
+            ASSERT_NE(edit, nullptr);
+            typeText(dialog, edit, "Q");
+            SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);  // the title bar's close box
+            EXPECT_FALSE(IsWindowVisible(dialog));
+        },
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        onDialog(cases[i]);
+        command(IDM_DECODE_TABLE);
+        pumpMessages();
+        for (int code = 32; code < 256; ++code) EXPECT_EQ(shownFor(code), code);
+    }
 }
 
 TEST_F(DecodeDialogTest, LoadAppliesAtOnceAndSaveWritesTheTable) {

@@ -1,6 +1,7 @@
-// Find and Find next on the real main window: the three modes, match case,
-// the search from the top and from the selection, the end of the hits, the
-// settings kept between openings, and the views where nothing is searched.
+// Find and Find next on the real main window: the dialog's three modes and
+// match case, the hit selected, focused and scrolled into view, Find next
+// from the selection without wrapping, the settings kept between openings,
+// and the views where nothing is searched.
 #include "dialog_test_support.h"
 
 #include <commctrl.h>
@@ -12,7 +13,9 @@
 
 namespace {
 
-// The settings live for the whole run; every test starts from its own.
+// Rows far enough below the first page that a hit there must be scrolled to.
+constexpr int kFillerRows = 200;
+
 class FindTest : public DialogTest {
 protected:
     void SetUp() override {
@@ -25,13 +28,14 @@ protected:
                                {"CAR_2", 0, "abc lower"},
                                {"SHOP", 0, "nothing to see"},
                                {"", genKeyHash('@', ""), "the empty name"}}});
+        for (int i = 0; i < kFillerRows; ++i) doc.tables[0].entries.push_back({"F" + std::to_string(i), 0, "filler"});
+        doc.tables[0].entries.push_back({"LAST", 0, "the far end"});
         openGenerated(doc);
     }
-    // Fills the Find dialog and presses Find Next.
+    // Fills the Find dialog and presses Find Next with Enter.
     void find(const std::string& text, int mode, bool matchCase) {
         onDialog([=](HWND dialog) {
             SetDlgItemTextA(dialog, IDC_FIND_TEXT, text.c_str());
-            // A click on the radio button, as the user would.
             SendMessageA(GetDlgItem(dialog, mode), BM_CLICK, 0, 0);
             CheckDlgButton(dialog, IDC_FIND_MATCH_CASE, matchCase ? BST_CHECKED : BST_UNCHECKED);
             pressKey(dialog, GetDlgItem(dialog, IDC_FIND_TEXT), VK_RETURN);
@@ -44,71 +48,78 @@ protected:
         command(IDM_FIND_NEXT);
         pumpMessages();
     }
-    int selected() { return (int)SendMessageA(gShell.entryList, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED); }
+    int listItem(UINT flags) { return (int)SendMessageA(gShell.entryList, LVM_GETNEXTITEM, (WPARAM)-1, flags); }
 };
 
-TEST_F(FindTest, StringsWithAndWithoutMatchCase) {
-    markRow(3);
-    find("abc", IDC_FIND_STRINGS, false);
-    // From the top, whatever was selected: 'abc' finds 'xABCx'.
-    EXPECT_EQ(selectionMark(), 1);
-    EXPECT_EQ(selected(), 1);
-    EXPECT_EQ(GetFocus(), gShell.entryList);
-    EXPECT_STREQ(gPreview.text, "xABCx");
-    findNextKey();
-    EXPECT_EQ(selectionMark(), 2);
-    EXPECT_STREQ(gPreview.text, "abc lower");
-    // After the last hit nothing moves; the search does not wrap around.
-    findNextKey();
-    EXPECT_EQ(selectionMark(), 2);
-    EXPECT_EQ(selected(), 2);
-
-    find("abc", IDC_FIND_STRINGS, true);
-    EXPECT_EQ(selectionMark(), 2);
-    find("unique", IDC_FIND_STRINGS, true);
-    EXPECT_EQ(selectionMark(), 0);
-    // A miss changes nothing.
-    find("absent", IDC_FIND_STRINGS, false);
-    EXPECT_EQ(selectionMark(), 0);
-    EXPECT_STREQ(gPreview.text, "Only here: a unique word");
-}
-
-TEST_F(FindTest, FindNextWithNothingSelectedStartsAtTheFirstRow) {
-    find("o", IDC_FIND_STRINGS, false);
-    EXPECT_EQ(selectionMark(), 0);
-    markRow(-1);
-    findNextKey();
-    EXPECT_EQ(selectionMark(), 0);
-    markRow(2);
-    findNextKey();
-    EXPECT_EQ(selectionMark(), 3);
-}
-
-TEST_F(FindTest, IdsOnlyWhereTheNameIsKnown) {
-    // Every hash is printed in the key column, but a hash is not a name.
-    const std::string printed = hashText(genKeyHash('@', "SHOP")).substr(0, 4);
-    find(printed, IDC_FIND_IDS, false);
-    EXPECT_EQ(selectionMark(), -1);
+TEST_F(FindTest, TheDialogSearchesFromTheTopInTheChosenMode) {
     const int shop = rowOfName('@', "SHOP");
     ASSERT_EQ(setRowName((uint32_t)shop, "SHOP"), 1);
-    find("hop", IDC_FIND_IDS, false);
-    EXPECT_EQ(selectionMark(), shop);
-    find("hop", IDC_FIND_IDS, true);
-    EXPECT_EQ(selectionMark(), shop);  // unchanged: a miss
-    markRow(-1);
-    findNextKey();
-    EXPECT_EQ(selectionMark(), -1);
+    const std::string printedHash = hashText(genKeyHash('@', "CAR_1")).substr(0, 4);
+    struct Case {
+        std::string text;
+        int mode;
+        bool matchCase;
+        int row;  // -1: a miss, which leaves the mark on row 3
+    } cases[] = {
+        {"abc", IDC_FIND_STRINGS, false, 1},
+        {"abc", IDC_FIND_STRINGS, true, 2},
+        {"unique", IDC_FIND_STRINGS, true, 0},
+        {"absent", IDC_FIND_STRINGS, false, -1},
+        {"", IDC_FIND_STRINGS, false, -1},
+        {"hop", IDC_FIND_IDS, false, shop},
+        {"hop", IDC_FIND_IDS, true, -1},
+        {printedHash, IDC_FIND_IDS, false, -1},  // a hash is not a name
+        {"car_2", IDC_FIND_HASHES, true, rowOfName('@', "CAR_2")},
+        {"", IDC_FIND_HASHES, false, rowOfName('@', "")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text + " in mode " + std::to_string(c.mode));
+        markRow(3);
+        const char* shown = gPreview.text;
+        find(c.text, c.mode, c.matchCase);
+        const int want = c.row < 0 ? 3 : c.row;
+        EXPECT_EQ(selectionMark(), want);
+        EXPECT_EQ(listItem(LVNI_SELECTED), want);
+        EXPECT_EQ(gPreview.text, c.row < 0 ? shown : rowText((uint32_t)c.row));
+    }
 }
 
-TEST_F(FindTest, HashesOfTheTypedName) {
-    find("car_2", IDC_FIND_HASHES, true);
-    EXPECT_EQ(selectionMark(), rowOfName('@', "CAR_2"));
-    // The empty text is a name too, in this mode only.
-    find("", IDC_FIND_HASHES, false);
-    EXPECT_EQ(selectionMark(), rowOfName('@', ""));
+TEST_F(FindTest, AHitIsFocusedAndScrolledIntoViewAndFindNextNeverWraps) {
+    const int last = kFillerRows + 5;
+    auto expectInView = [&] {
+        const int top = (int)SendMessageA(gShell.entryList, LVM_GETTOPINDEX, 0, 0);
+        const int page = (int)SendMessageA(gShell.entryList, LVM_GETCOUNTPERPAGE, 0, 0);
+        ASSERT_LT(page, last) << "the hit would be in view anyway";
+        EXPECT_GE(last, top);
+        EXPECT_LT(last, top + page);
+    };
+    markRow(0);
+    find("far end", IDC_FIND_STRINGS, false);
+    EXPECT_EQ(selectionMark(), last);
+    EXPECT_EQ(listItem(LVNI_FOCUSED), last);
+    EXPECT_EQ(GetFocus(), gShell.entryList);
+    expectInView();
+    EXPECT_STREQ(gPreview.text, "the far end");
+    // Scrolled away from the row that has the focus mark, a hit on it
+    // scrolls back to it.
+    SendMessageA(gShell.entryList, LVM_ENSUREVISIBLE, 0, FALSE);
+    ASSERT_EQ(SendMessageA(gShell.entryList, LVM_GETTOPINDEX, 0, 0), 0);
+    find("far end", IDC_FIND_STRINGS, false);
+    expectInView();
+
+    // Find next goes on from the hit; after the last hit nothing moves.
+    find("abc", IDC_FIND_STRINGS, false);
+    EXPECT_EQ(selectionMark(), 1);
+    findNextKey();
+    EXPECT_EQ(selectionMark(), 2);
+    EXPECT_EQ(listItem(LVNI_FOCUSED), 2);
+    EXPECT_STREQ(gPreview.text, "abc lower");
+    findNextKey();
+    EXPECT_EQ(selectionMark(), 2);
+    // With nothing marked it starts at the first row.
     markRow(-1);
-    find("", IDC_FIND_STRINGS, false);
-    EXPECT_EQ(selectionMark(), -1);
+    findNextKey();
+    EXPECT_EQ(selectionMark(), 1);
 }
 
 TEST_F(FindTest, TheDialogKeepsTheSettingsBetweenOpenings) {
@@ -150,18 +161,14 @@ TEST_F(FindTest, TheDialogKeepsTheSettingsBetweenOpenings) {
 }
 
 TEST_F(FindTest, NothingIsSearchedWithoutATableOrInAStringList) {
-    find("abc", IDC_FIND_STRINGS, false);
-    ASSERT_EQ(selectionMark(), 1);
-    // The string-list view: the search does not run.
     const std::string list = dir.file("names.lst");
     ASSERT_TRUE(writeFile(list, "CAR_2\r\nCAR_1\r\n"));
     ASSERT_EQ(openStringList(list.c_str()), 1);
     markRow(-1);
-    findNextKey();
-    EXPECT_EQ(selectionMark(), -1);
     find("abc", IDC_FIND_STRINGS, false);
     EXPECT_EQ(selectionMark(), -1);
-    EXPECT_EQ(findNext(1), 0);
+    findNextKey();
+    EXPECT_EQ(selectionMark(), -1);
     closeStringListView();
 
     // No table selected: the same.

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "gxt/gxt.h"
 #include "gxt_generator.h"
 
 inline void put32le(std::vector<uint8_t>& out, size_t at, uint32_t v) {
@@ -33,4 +35,22 @@ inline size_t firstTkey(char variant) {
     if (variant == '0') return 0;
     uint32_t h = (variant == '1') ? 0 : 4;
     return h + 8 + 12 * genTableCount(variant);
+}
+
+// A variant '0' file (one table, 2-byte characters) with the given records
+// (string offset, name of up to 8 letters) and string data, byte by byte.
+inline std::vector<uint8_t> namedFile(std::vector<std::pair<uint32_t, const char*>> records,
+                                      std::vector<uint8_t> data) {
+    const uint32_t k = 12 * (uint32_t)records.size();
+    std::vector<uint8_t> f(16 + k, 0);
+    put32le(f, 0, kTagTkey);
+    put32le(f, 4, k);
+    for (size_t i = 0; i < records.size(); ++i) {
+        put32le(f, 8 + 12 * i, records[i].first);
+        memcpy(&f[12 + 12 * i], records[i].second, strnlen(records[i].second, 8));
+    }
+    put32le(f, 8 + k, kTagTdat);
+    put32le(f, 12 + k, (uint32_t)data.size());
+    f.insert(f.end(), data.begin(), data.end());
+    return f;
 }

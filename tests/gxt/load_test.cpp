@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 
 #include "gxt/gxt.h"
 #include "gxt_test_util.h"
@@ -12,18 +13,19 @@ void expectClosed() {
     EXPECT_FALSE(gDocument.loaded);
     EXPECT_EQ(gDocument.tables, nullptr);
     EXPECT_EQ(gDocument.image, nullptr);
-    EXPECT_EQ(gDocument.rawText, nullptr);
     EXPECT_EQ(gDocument.formatVariant, 0);
-    EXPECT_EQ(gDocument.keyScheme, 0);
     EXPECT_EQ(gDocument.currentTable, -1);
     EXPECT_EQ(tableCount(), 0u);
     EXPECT_EQ(rowCount(), 0u);
     EXPECT_EQ(rowText(0), nullptr);
 }
 
-std::vector<std::string> rowTexts() {
+// Each row of the selected table as key=text, the key being its name or
+// its printed hash.
+std::vector<std::string> rows() {
     std::vector<std::string> out;
-    for (uint32_t r = 0; r < rowCount(); ++r) out.push_back(rowText(r));
+    for (uint32_t r = 0; r < rowCount(); ++r)
+        out.push_back(std::string(rowKeyName(r) ? rowKeyName(r) : rowHashName(r)) + "=" + rowText(r));
     return out;
 }
 
@@ -33,7 +35,8 @@ class Loading : public CoreTest {};
 
 TEST_F(Loading, EveryLayoutListsItsTablesEntriesAndTexts) {
     for (char v : {'0', '1', '2', '@'}) {
-        GenDocument doc = oneTable(v, {{"HELLO", "Hello, world"}, {"BYE", "~r~Bye~n~now"}}, "FIRST");
+        GenDocument doc = oneTable(v, {{"HELLO", "Hello, world"}, {"ABCDEFGH", "~r~Bye~n~now"}}, "FIRST");
+        doc.tables[0].entries.push_back({"", 255, "by hash"});
         if (v != '0') doc.tables.push_back({"SECOND", {{"X1", 0, "second table"}}});
         ASSERT_EQ(openGenerated(doc), 0) << v;
         EXPECT_EQ(gDocument.formatVariant, v);
@@ -43,163 +46,136 @@ TEST_F(Loading, EveryLayoutListsItsTablesEntriesAndTexts) {
         EXPECT_STREQ(name, v == '0' ? "MAIN" : "FIRST");
         EXPECT_EQ(rowCount(), 0u);  // no table selected yet
         ASSERT_TRUE(selectTable(0));
-        EXPECT_EQ(rowTexts(), (std::vector<std::string>{"Hello, world", "~r~Bye~n~now"}));
-        if (v == '0' || v == '1') {
-            EXPECT_STREQ(rowKeyName(0), "HELLO");
-            EXPECT_EQ(rowHashName(0), nullptr);
-        } else {
-            EXPECT_EQ(rowKeyName(0), nullptr);
-            EXPECT_EQ(rowHash(0), genKeyHash(v, "HELLO"));
-            char printed[16];
-            snprintf(printed, sizeof printed, "%08x", genKeyHash(v, "HELLO"));
-            EXPECT_STREQ(rowHashName(0), printed);
-        }
+        char hello[16], eight[16];
+        snprintf(hello, sizeof hello, "%08x", genKeyHash(v, "HELLO"));
+        snprintf(eight, sizeof eight, "%08x", genKeyHash(v, "ABCDEFGH"));
+        if (v == '0' || v == '1')
+            EXPECT_EQ(rows(), (std::vector<std::string>{"HELLO=Hello, world", "ABCDEFGH=~r~Bye~n~now", "=by hash"}));
+        else
+            EXPECT_EQ(rows(), (std::vector<std::string>{std::string(hello) + "=Hello, world",
+                                                        std::string(eight) + "=~r~Bye~n~now", "000000ff=by hash"}));
+        EXPECT_EQ(rowHash(0), genKeyHash(v, "HELLO"));
         if (v != '0') {
             ASSERT_TRUE(selectTable(1));
-            EXPECT_EQ(rowTexts(), std::vector<std::string>{"second table"});
+            EXPECT_STREQ(rowText(0), "second table");
             tableName(1, name);
             EXPECT_STREQ(name, "SECOND");
-            // Padding tables are empty.
-            ASSERT_TRUE(selectTable(tableCount() - 1));
+            ASSERT_TRUE(selectTable(tableCount() - 1));  // padding tables are empty
             EXPECT_EQ(rowCount(), 0u);
         }
         EXPECT_FALSE(selectTable(tableCount()));
+        // Loading another document replaces this one: no table is selected
+        // and its texts start again at the beginning.
+        ASSERT_EQ(openGenerated(oneTable('@', {{"C", "three"}})), 0);
+        EXPECT_EQ(gDocument.currentTable, -1);
+        EXPECT_EQ(rowCount(), 0u);
+        selectTable(0);
+        EXPECT_STREQ(rowText(0), "three");
         closeDocument();
         expectClosed();
     }
 }
 
-TEST_F(Loading, NamesOfEightLettersAndPrintedHashes) {
-    ASSERT_EQ(openGenerated(oneTable('1', {{"ABCDEFGH", "x"}})), 0);
-    selectTable(0);
-    EXPECT_STREQ(rowKeyName(0), "ABCDEFGH");
-    EXPECT_TRUE(entryNameKnown(&gDocument.tables[0].entries[0]));
-    closeDocument();
-
-    GenDocument doc = oneTable('@', {});
-    doc.tables[0].entries.push_back({"", 255, "y"});
-    ASSERT_EQ(openGenerated(doc), 0);
-    selectTable(0);
-    EXPECT_STREQ(rowHashName(0), "000000ff");
-    EXPECT_EQ(rowHash(0), 255u);
-    EXPECT_FALSE(entryNameKnown(&gDocument.tables[0].entries[0]));
-}
-
+// Rows run by the position of their strings in the file; records sharing a
+// string keep their record order, also in a run of falling positions.
 TEST_F(Loading, RowsFollowTheStringsInTheFile) {
-    GenDocument doc = oneTable('@', {{"A", "first"}, {"B", "second"}, {"C", "third"}});
-    GenOptions reverse;
-    reverse.order = GenStringOrder::Reverse;
-    ASSERT_EQ(openGenerated(doc, reverse), 0);
-    selectTable(0);
-    EXPECT_EQ(rowTexts(), (std::vector<std::string>{"third", "second", "first"}));
-    EXPECT_EQ(entryAtRow(0), &gDocument.tables[0].entries[2]);
-    closeDocument();
-
-    // Records sharing a string give rows with the same text, in record order.
-    GenDocument shared = oneTable('2', {{"A", "same"}, {"B", "other"}, {"C", "same"}});
-    GenOptions share;
-    share.shareEqualTexts = true;
-    ASSERT_EQ(openGenerated(shared, share), 0);
-    selectTable(0);
-    EXPECT_EQ(rowTexts(), (std::vector<std::string>{"same", "same", "other"}));
-    EXPECT_EQ(rowHash(0), genKeyHash('2', "A"));
-    EXPECT_EQ(rowHash(1), genKeyHash('2', "C"));
+    const struct {
+        GenOptions options;
+        std::vector<std::pair<std::string, std::string>> entries;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {{GenStringOrder::Reverse}, {{"A", "1"}, {"B", "2"}, {"C", "3"}}, {"C=3", "B=2", "A=1"}},
+        {{GenStringOrder::RecordOrder, true}, {{"A", "s"}, {"B", "o"}, {"C", "s"}}, {"A=s", "C=s", "B=o"}},
+        {{GenStringOrder::Reverse, true}, {{"A", "a"}, {"B", "s"}, {"C", "s"}, {"D", "d"}},
+         {"D=d", "B=s", "C=s", "A=a"}},
+        {{GenStringOrder::Reverse, true}, {{"A", "s"}, {"B", "s"}}, {"A=s", "B=s"}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(openGenerated(oneTable('1', c.entries), c.options), 0);
+        selectTable(0);
+        EXPECT_EQ(rows(), c.rows);
+    }
 }
 
 TEST_F(Loading, TwoByteCharactersKeepTheirLowByte) {
-    // One record "A" at offset 0; units 0x0141 0x0100 0x0042 0x0000.
-    std::vector<uint8_t> f(16 + 12 + 8, 0);
-    put32le(f, 0, kTagTkey);
-    put32le(f, 4, 12);
-    f[12] = 'A';
-    put32le(f, 20, kTagTdat);
-    put32le(f, 24, 8);
-    const uint8_t units[8] = {0x41, 0x01, 0x00, 0x01, 0x42, 0x00, 0x00, 0x00};
-    memcpy(&f[28], units, 8);
-    ASSERT_EQ(openBytes(f), 0);
+    // Units 0x0141 0x0100 0x0042 0x0000: the unit with the low byte 0 ends
+    // the string.
+    ASSERT_EQ(openBytes(namedFile({{0, "A"}, {4, "B"}}, {0x41, 0x01, 0x00, 0x01, 0x42, 0x00, 0x00, 0x00})), 0);
     selectTable(0);
-    EXPECT_STREQ(rowText(0), "A");
-    EXPECT_EQ(gDocument.tables[0].entries[0].storedLength, 2);
-    EXPECT_EQ(gDocument.textTotal, 4u);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"A=A", "B=B"}));
 }
 
-TEST_F(Loading, TextPositionsStartAgainForEachDocument) {
-    // 2-byte layouts, whose texts have a buffer of their own.
-    ASSERT_EQ(openGenerated(oneTable('1', {{"A", "one"}, {"B", "two"}})), 0);
-    ASSERT_TRUE(selectTable(0));
-    EXPECT_EQ(gDocument.currentTable, 0);
-    // Loading another document closes this one first.
-    ASSERT_EQ(openGenerated(oneTable('0', {{"C", "three"}})), 0);
-    EXPECT_EQ(gDocument.currentTable, -1);
-    EXPECT_EQ(gDocument.tables[0].entries[0].textPos, 0);
-    EXPECT_EQ(gDocument.textTotal, 6u);
+TEST_F(Loading, OverlappingStringsShowWhatIsSaved) {
+    // A record at offset 0 reads the low bytes "AB", one at offset 1 the
+    // high bytes "xyz"; both start at character 0, and the second copy
+    // overwrites the first one's text and terminator.
+    ASSERT_EQ(openBytes(namedFile({{0, "L"}, {1, "H"}}, {'A', 'x', 'B', 'y', 0, 'z', 0, 0})), 0);
+    selectTable(0);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"L=xyz", "H=xyz"}));
+    // Saved and read again, both keys keep the text they showed.
+    const std::string path = dir.file("resaved.gxt");
+    ASSERT_EQ(saveDocument(path.c_str()), 0);
+    ASSERT_EQ(openDocument(path.c_str()), 0);
+    selectTable(0);
+    EXPECT_EQ(rows(), (std::vector<std::string>{"L=xyz", "H=xyz"}));
 }
 
-TEST_F(Loading, FileSizeLimit) {
+TEST_F(Loading, SizeAndEntryLimits) {
     // 0xFFFFFF bytes is accepted: an empty '0' table with a large string area.
     std::vector<uint8_t> f(0xFFFFFF, 0);
     put32le(f, 0, kTagTkey);
     put32le(f, 8, kTagTdat);
     put32le(f, 12, 0xFFFFFF - 16);
     ASSERT_EQ(openBytes(f), 0);
-    EXPECT_EQ(gDocument.textTotal, (0xFFFFFFu - 16) / 2);
     f.push_back(0);
     EXPECT_EQ(openBytes(f), 2003);
     expectClosed();
-}
 
-TEST_F(Loading, EntryCountLimit) {
     GenDocument doc = oneTable('2', {});
     for (uint32_t i = 0; i < 65535; ++i) doc.tables[0].entries.push_back({"", i + 1, ""});
-    std::vector<uint8_t> f = generateGxt(doc);
-    ASSERT_EQ(openBytes(f), 0);
-    EXPECT_EQ(gDocument.tables[0].entryCount, 65535u);
-    closeDocument();
+    ASSERT_EQ(openGenerated(doc), 0);
+    selectTable(0);
+    EXPECT_EQ(rowCount(), 65535u);
     doc.tables[0].entries.push_back({"", 70000, ""});
-    EXPECT_EQ(openBytes(generateGxt(doc)), 2007);
+    EXPECT_EQ(openGenerated(doc), 2007);
     expectClosed();
 }
 
-TEST_F(Loading, UnknownLayoutsAreRefused) {
-    EXPECT_EQ(openBytes({}), 2006);
-    expectClosed();
-    EXPECT_EQ(openBytes(bytesOf("TABL")), 2006);
-    EXPECT_EQ(openBytes(bytesOf("hello, this is not a GXT file")), 2006);
-    EXPECT_EQ(gDocument.heap, nullptr);
-    EXPECT_EQ(openDocument(dir.file("missing.gxt").c_str()), 2001);
-    EXPECT_EQ(openDocument(nullptr), 2001);
-}
-
-TEST_F(Loading, StructureOutsideTheFileIsRefused) {
+TEST_F(Loading, UnknownLayoutsAndStructureOutsideTheFileAreRefused) {
     const std::vector<uint8_t> good = generateGxt(oneTable('@', {{"A", "alpha"}, {"B", "beta"}}));
     const size_t tkey = firstTkey('@');
     ASSERT_EQ(openBytes(good), 0);
-    closeDocument();
-
-    auto refused = [&](std::vector<uint8_t> bad, const char* what) {
-        EXPECT_EQ(openBytes(bad), 2007) << what;
-        expectClosed();
+    const struct {
+        size_t at;
+        uint32_t word;  // put at the offset, if not 0
+        uint8_t byte;   // put at the offset, if not 0
+        size_t cut;     // the file cut to this size, if not 0
+        int code;
+        const char* what;
+    } cases[] = {
+        {0, 0, 0, 0, 0, "the file as it is"},
+        {4 + 8 + 12 + 8, 0x00FFFFF0, 0, 0, 2007, "table offset past the end"},
+        {tkey + 4, 8 * 60000, 0, 0, 2007, "key records past the end"},
+        {tkey + 12 + 16, 0xFFFFFFFF, 0, 0, 2007, "string data past the end"},
+        {tkey + 8, 100, 0, 0, 2007, "string offset past the string data"},
+        {tkey + 8, 11, 0, 0, 2007, "string offset at the end of the data"},  // "alpha\0beta\0"
+        {tkey + 16 + 16 + 10, 0, 'X', 0, 2007, "last string without its terminator"},
+        {0, 0, 0, 100, 2007, "table records past the end"},
+        {0, 0, 0, 4, 2006, "the header word alone"},
+        {0, 0x12345678, 0, 0, 2006, "another first word"},
     };
-    std::vector<uint8_t> bad = good;
-    put32le(bad, 4 + 8 + 12 + 8, 0x00FFFFF0);  // second table record offset
-    refused(bad, "table offset past the end");
-    bad = good;
-    put32le(bad, tkey + 4, 8 * 60000);
-    refused(bad, "key records past the end");
-    bad = good;
-    put32le(bad, tkey + 12 + 16, 0xFFFFFFFF);
-    refused(bad, "string data past the end");
-    bad = good;
-    put32le(bad, tkey + 8, 100);
-    refused(bad, "string offset past the string data");
-    bad = good;
-    put32le(bad, tkey + 8, 11);  // "alpha\0beta\0" is 11 bytes
-    refused(bad, "string offset at the end of the data");
-    bad = good;
-    bad[tkey + 16 + 16 + 10] = 'X';  // the terminator of "beta"
-    refused(bad, "last string without its terminator");
-    // A short TABL chunk that claims 524 records.
-    refused(std::vector<uint8_t>(bad.begin(), bad.begin() + 100), "table records past the end");
+    for (const auto& c : cases) {
+        std::vector<uint8_t> bad = good;
+        if (c.word) put32le(bad, c.at, c.word);
+        if (c.byte) bad[c.at] = c.byte;
+        if (c.cut) bad.resize(c.cut);
+        EXPECT_EQ(openBytes(bad), c.code) << c.what;
+        if (c.code) expectClosed();
+    }
+    EXPECT_EQ(openBytes({}), 2006);
+    EXPECT_EQ(gDocument.heap, nullptr);
+    EXPECT_EQ(openDocument(dir.file("missing.gxt").c_str()), 2001);
+    EXPECT_EQ(openDocument(nullptr), 2001);
 }
 
 TEST_F(Loading, TablesMayShareOneBlockWithinTheMemoryLimit) {
@@ -231,93 +207,59 @@ TEST_F(Loading, TablesMayShareOneBlockWithinTheMemoryLimit) {
             continue;
         }
         selectTable(0);
-        const std::vector<std::string> shared = rowTexts();
+        const std::vector<std::string> shared = rows();
         ASSERT_EQ(shared.size(), c.entries);
         selectTable(c.sharing - 1);
-        EXPECT_EQ(rowTexts(), shared);
+        EXPECT_EQ(rows(), shared);
         // Saved, every table gets its own block, and reads back the same.
         const std::string path = dir.file("resaved.gxt");
         ASSERT_EQ(saveDocument(path.c_str()), 0);
         ASSERT_EQ(openDocument(path.c_str()), 0);
         selectTable(c.sharing - 1);
-        EXPECT_EQ(rowTexts(), shared);
+        EXPECT_EQ(rows(), shared);
     }
 }
 
 TEST_F(Loading, TruncatedFilesNeverLoadPartly) {
     for (char v : {'0', '1', '2', '@'}) {
-        GenDocument doc = randomDocument(v, 7, 6, true);
-        std::vector<uint8_t> f = generateGxt(doc);
+        std::vector<uint8_t> f = generateGxt(randomDocument(v, 7, 6, true));
         // Every cut of the last table's data, and a sample of the rest.
         for (size_t len = 0; len < f.size(); len += (len + 40 < f.size() ? 37 : 1)) {
-            std::vector<uint8_t> cut(f.begin(), f.begin() + len);
-            int r = openBytes(cut);
+            int r = openBytes(std::vector<uint8_t>(f.begin(), f.begin() + len));
             EXPECT_TRUE(r == 2006 || r == 2007) << v << " " << len << " " << r;
             expectClosed();
         }
     }
 }
 
+// Every step of a load failing in turn, each allocation included: the code
+// of the step, nothing left loaded, and the file opens once nothing fails.
 TEST_F(Loading, EachStepFailingGivesItsCodeAndLeavesNothingLoaded) {
-    const std::string path = write("ok.gxt", generateGxt(oneTable('1', {{"A", "x"}, {"B", "yy"}})));
-    struct Case {
+    const std::string path = write("ok.gxt", generateGxt(oneTable('0', {{"A", "x"}, {"B", "yy"}})));
+    const struct {
         FaultPoint point;
         int expected;
     } cases[] = {{FAULT_HEAP_CREATE, 2000}, {FAULT_OPEN, 2001}, {FAULT_SIZE, 2002}, {FAULT_READ, 2005}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         faultArm(c.point, 1);
         EXPECT_EQ(openDocument(path.c_str()), c.expected);
         expectClosed();
         faultReset();
-        ASSERT_EQ(openDocument(path.c_str()), 0);
-        closeDocument();
     }
     EXPECT_EQ(gDocument.heap, nullptr);
-}
-
-TEST_F(Loading, EveryAllocationFailingGivesItsCode) {
-    const std::string path = write("ok.gxt", generateGxt(oneTable('0', {{"A", "x"}, {"B", "yy"}})));
-    // Allocation order: image, tables, the entries of all tables and their
-    // key names (the UI thread); raw text, display text and the sorting
-    // scratch (the worker; rows already in order need no order array).
-    const int expected[] = {2004, 2007, 2007, 2007, 2208, 2208, 2208, 0};
-    for (uint32_t n = 1; n <= 8; ++n) {
+    // The image (2004), the tables (2007), the strings (2208, on the worker).
+    std::set<int> codes;
+    uint32_t n = 1;
+    for (;; ++n) {
         faultReset();
         faultArm(FAULT_ALLOC, n);
-        EXPECT_EQ(openDocument(path.c_str()), expected[n - 1]) << n;
-        if (expected[n - 1] != 0) expectClosed();
-        closeDocument();
+        const int r = openDocument(path.c_str());
+        if (r == 0) break;
+        codes.insert(r);
+        EXPECT_TRUE(r == 2004 || r == 2007 || r == 2208) << n << " " << r;
+        expectClosed();
     }
-}
-
-TEST_F(Loading, OverlappingStringsShowWhatIsSaved) {
-    // Two-byte layout: a record at offset 0 reads the low bytes "AB", one at
-    // offset 1 reads the high bytes "xyz"; both start at character 0, and
-    // the second copy overwrites the first one's text and terminator.
-    std::vector<uint8_t> f(16 + 24 + 8, 0);
-    put32le(f, 0, kTagTkey);
-    put32le(f, 4, 24);
-    put32le(f, 8, 0);
-    f[12] = 'L';
-    put32le(f, 20, 1);
-    f[24] = 'H';
-    put32le(f, 32, kTagTdat);
-    put32le(f, 36, 8);
-    const uint8_t units[8] = {'A', 'x', 'B', 'y', 0, 'z', 0, 0};
-    memcpy(&f[40], units, 8);
-    ASSERT_EQ(openBytes(f), 0);
+    EXPECT_EQ(codes, (std::set<int>{2004, 2007, 2208}));
     selectTable(0);
-    ASSERT_EQ(rowCount(), 2u);
-    for (uint32_t r = 0; r < 2; ++r) {
-        EXPECT_STREQ(rowText(r), "xyz");
-        EXPECT_NE(rowKeyName(r), nullptr);
-    }
-    EXPECT_EQ(gDocument.tables[0].entries[0].storedLength, 4);
-    // Saved and read again, both keys keep the text they showed.
-    const std::string path = dir.file("resaved.gxt");
-    ASSERT_EQ(saveDocument(path.c_str()), 0);
-    ASSERT_EQ(openDocument(path.c_str()), 0);
-    selectTable(0);
-    EXPECT_STREQ(rowText(0), "xyz");
-    EXPECT_STREQ(rowText(1), "xyz");
+    EXPECT_EQ(rows(), (std::vector<std::string>{"A=x", "B=yy"}));
 }

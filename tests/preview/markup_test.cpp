@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
-#include <vector>
 
 #include "gxt/gxt.h"
 #include "preview/markup.h"
@@ -9,29 +9,31 @@
 
 namespace {
 
+// On the recording canvas a character is 10 pixels wide in the preview font
+// and 6 in the placeholder font; the tests take lines of 16 pixels.
 constexpr int32_t kLine = 16;
-constexpr int32_t W = RecordingCanvas::kPreviewCharWidth;
-constexpr int32_t P = RecordingCanvas::kPlaceholderCharWidth;
 constexpr int kShadow = 0;
 constexpr int kMain = 1;
 
-constexpr uint32_t kBlueMain = 0x00803838, kBlueShadow = 0x00906060;
-constexpr uint32_t kGreenMain = 0x00206030, kGreenShadow = 0x00607060;
-constexpr uint32_t kRedMain = 0x00003090, kRedShadow = 0x00607070;
+// A document's format variant (whose high four bits give the family) and
+// key scheme.
+struct Layout {
+    char variant;
+    char scheme;
+};
+constexpr Layout kNone = {0, 0}, kClassic = {'1', '0'}, kClassicHashed = {'2', '@'};
+constexpr Layout kExtended = {'@', '0'}, kExtendedHashed = {'@', '@'};
 
-// Renders through a recording canvas into a 400 x 100 pane. The layout
-// family and key scheme are set directly on the document record and put back
-// to "no document" after every test.
+// Renders into a 400 x 100 pane. The layout is set directly on the document
+// record and put back to "no document" after every test.
 class MarkupTest : public ::testing::Test {
 protected:
-    void TearDown() override { useDocument(0, 0); }
+    void TearDown() override { use(kNone); }
 
-    static void useDocument(char variant, char scheme) {
-        gDocument.formatVariant = variant;
-        gDocument.keyScheme = scheme;
+    static void use(Layout layout) {
+        gDocument.formatVariant = layout.variant;
+        gDocument.keyScheme = layout.scheme;
     }
-    static void useClassic() { useDocument('1', '0'); }
-    static void useExtended() { useDocument('@', '@'); }
 
     void render(const char* text, int32_t originX = 0, int32_t originY = 0) {
         rec = RecordingCanvas();
@@ -40,9 +42,6 @@ protected:
         state.originY = originY;
         renderMarkup(state, rec.canvas(), kLine);
     }
-
-    std::vector<RecordedRun> mainRuns() const { return rec.pass(kMain); }
-    std::vector<RecordedRun> shadowRuns() const { return rec.pass(kShadow); }
 
     PreviewState state = [] {
         PreviewState s = {};
@@ -53,398 +52,173 @@ protected:
     RecordingCanvas rec;
 };
 
-void expectRun(const RecordedRun& run, const std::string& text, int32_t x, int32_t y, uint32_t colour,
-               PreviewFont font = FONT_PREVIEW) {
-    EXPECT_EQ(run.text, text);
-    EXPECT_EQ(run.x, x) << "x of '" << text << "'";
-    EXPECT_EQ(run.y, y) << "y of '" << text << "'";
-    EXPECT_EQ(run.colour, colour) << std::hex << "colour of '" << text << "'";
-    EXPECT_EQ(run.font, font) << "font of '" << text << "'";
-}
-
-// ---- Passes ----------------------------------------------------------------
-
-TEST_F(MarkupTest, DrawsShadowThenTextAtTheirStartPositionsAndColours) {
-    render("abc");
-    ASSERT_EQ(rec.runs.size(), 2u);
-    EXPECT_EQ(rec.runs[0].pass, kShadow);
-    expectRun(rec.runs[0], "abc", 2, 2, kShadowColour);
-    EXPECT_EQ(rec.runs[1].pass, kMain);
-    expectRun(rec.runs[1], "abc", 0, 0, kTextColour);
-    EXPECT_EQ(rec.passes, 2);
-}
-
-TEST_F(MarkupTest, PassesStartAtTheDragOrigin) {
-    render("abc", -30, -20);
-    ASSERT_EQ(rec.runs.size(), 2u);
-    expectRun(rec.runs[0], "abc", -28, -18, kShadowColour);
-    expectRun(rec.runs[1], "abc", -30, -20, kTextColour);
-}
-
-TEST_F(MarkupTest, ClipsEveryOutputToThePane) {
-    useClassic();
-    render("a~1~b~n~c~k~~X~");
-    ASSERT_FALSE(rec.runs.empty());
-    for (const RecordedRun& run : rec.runs) {
-        EXPECT_EQ(run.clip.left, 0);
-        EXPECT_EQ(run.clip.top, 0);
-        EXPECT_EQ(run.clip.right, 400);
-        EXPECT_EQ(run.clip.bottom, 100);
-    }
-}
-
-TEST_F(MarkupTest, RestoresFontAndBackgroundButLeavesColour) {
-    rec.font = FONT_PLACEHOLDER;
-    render("~r~a~1~");
-    EXPECT_EQ(rec.begins, 1);
-    EXPECT_EQ(rec.finishes, 1);
-    EXPECT_FALSE(rec.transparent);
-    EXPECT_EQ(rec.font, FONT_PLACEHOLDER);
-    EXPECT_EQ(rec.colour, kRedMain);
-}
-
-TEST_F(MarkupTest, EmptyTextDrawsNothingAndMeasuresOneLine) {
-    state.contentWidth = 77;
-    state.contentHeight = 77;
-    render("");
-    EXPECT_TRUE(rec.runs.empty());
-    EXPECT_EQ(state.contentWidth, 0);
-    EXPECT_EQ(state.contentHeight, kLine);
-}
-
-// ---- Colour tokens ---------------------------------------------------------
-
-struct ColourCase {
-    char letter;
-    uint32_t main;
-    uint32_t shadow;
-};
-
-TEST_F(MarkupTest, ColourLettersSetTheirColourInEachPassInEitherCase) {
-    const ColourCase cases[] = {
-        {'b', kBlueMain, kBlueShadow},     {'g', kGreenMain, kGreenShadow},
-        {'l', 0x00181818, 0x00505050},     {'p', 0x00B85880, 0x00505050},
-        {'r', kRedMain, kRedShadow},       {'s', kTextColour, kShadowColour},
-        {'w', kTextColour, kShadowColour}, {'y', 0x0058A0B0, 0x00505050},
+// Where and in which colour and font each pass draws.
+TEST_F(MarkupTest, PassesDrawRunsAndPlaceholders) {
+    struct Case {
+        Layout layout;
+        const char* text;
+        int32_t originX, originY;
+        const char* shadow;
+        const char* main;
     };
-    for (char variant : {'\0', '1', '@'}) {
-        useDocument(variant, variant == '@' ? '@' : '0');
-        for (const ColourCase& c : cases) {
-            for (char letter : {c.letter, (char)(c.letter - 'a' + 'A')}) {
-                std::string text = std::string("~r~x~") + letter + "~ab";
-                if (c.letter == 'r') text = std::string("~b~x~") + letter + "~ab";
+    const Case cases[] = {
+        {kNone, "abc", 0, 0, "abc@2,2/404040", "abc@0,0/a8a8a8"},
+        {kNone, "~r~ab~s~ cd", -30, -20, "ab@-28,-18/607070| cd@-8,-18/404040", "ab@-30,-20/003090| cd@-10,-20/a8a8a8"},
+        {kNone, "ab~n~wxyz~N~q", -5, -7, "ab@-3,-5/404040|wxyz@-3,11/404040|q@-3,27/404040",
+         "ab@-5,-7/a8a8a8|wxyz@-5,9/a8a8a8|q@-5,25/a8a8a8"},
+        // Placeholders take the pass's colour and leave a gap of 2 pixels.
+        {kExtended, "~r~~1~x~a~~e~~Q~~blip_1~~pad_x~y", 0, 0,
+         "*<n>@2,2/607070|x@22,2/607070|*<text>@32,2/607070|*<text>@70,2/607070|*[q]@108,2/607070|"
+         "*(i)@128,2/607070|*[key]@148,2/607070|y@180,2/607070",
+         "*<n>@0,0/003090|x@20,0/003090|*<text>@30,0/003090|*<text>@68,0/003090|*[q]@106,0/003090|"
+         "*(i)@126,0/003090|*[key]@146,0/003090|y@178,0/003090"},
+        {kClassic, "~k~~NAME~ abc", 0, 0, "*[key]@2,2/404040| abc@34,2/404040", "*[key]@0,0/a8a8a8| abc@32,0/a8a8a8"},
+        // ~h~ brightens the main pass only, compounding up to 255 per
+        // component, until the next colour token.
+        {kNone, "~h~a~h~b~H~c~r~~h~d~g~e~y~~h~f", 0, 0,
+         "a@2,2/404040|b@12,2/404040|c@22,2/404040|d@32,2/607070|e@42,2/607060|f@52,2/505050",
+         "a@0,0/c9c9c9|b@10,0/f1f1f1|c@20,0/ffffff|d@30,0/0039ac|e@40,0/206030|f@50,0/69c0d3"},
+        // An empty token is skipped; an unknown one is drawn without its
+        // opening tilde, and its closing tilde opens the next token.
+        {kNone, "a~~b~d", 0, 0, "a@2,2/404040|d@12,2/906060", "a@0,0/a8a8a8|d@10,0/803838"},
+        {kNone, "x~foo~bar~r~z", 0, 0, "x@2,2/404040|foo@12,2/404040|bar@42,2/404040|z@72,2/607070",
+         "x@0,0/a8a8a8|foo@10,0/a8a8a8|bar@40,0/a8a8a8|z@70,0/003090"},
+    };
+    for (const Case& c : cases) {
+        use(c.layout);
+        render(c.text, c.originX, c.originY);
+        EXPECT_EQ(rec.trace(kShadow), c.shadow) << c.text;
+        EXPECT_EQ(rec.trace(kMain), c.main) << c.text;
+        // Output is clipped to the pane; the font the context had and its
+        // background mode are put back, the text colour stays as the text set it.
+        for (const RecordedRun& run : rec.runs)
+            EXPECT_TRUE(run.clip.left == 0 && run.clip.top == 0 && run.clip.right == 400 && run.clip.bottom == 100);
+        EXPECT_EQ(rec.passes, 2);
+        EXPECT_TRUE(rec.begins == 1 && rec.finishes == 1 && !rec.transparent && rec.font == FONT_PLACEHOLDER);
+        EXPECT_EQ(rec.colour, rec.runs.back().colour);
+    }
+    EXPECT_EQ(brightenColour(0x00D5D4D3), 0x00FFFEFDu);  // 213 -> 255, 212 -> 254
+}
+
+// Each colour token, in either case, in each layout: '~h~~token~ab~' draws
+// 'ab' in the token's colours where the layout knows the token, and else in
+// the colours it had before.
+TEST_F(MarkupTest, ColourTokensByLayout) {
+    enum Scope { ALWAYS, EXTENDED, HASHED, NEVER };
+    struct Case {
+        const char* token;
+        uint32_t main, shadow;
+        Scope scope;
+    };
+    const Case cases[] = {
+        {"b", 0x00803838, 0x00906060, ALWAYS},         {"g", 0x00206030, 0x00607060, ALWAYS},
+        {"l", 0x00181818, 0x00505050, ALWAYS},         {"p", 0x00B85880, 0x00505050, ALWAYS},
+        {"r", 0x00003090, 0x00607070, ALWAYS},         {"s", 0x00A8A8A8, 0x00404040, ALWAYS},
+        {"w", 0x00A8A8A8, 0x00404040, ALWAYS},         {"y", 0x0058A0B0, 0x00505050, ALWAYS},
+        {"m", 0x00A8A8A8, 0x00404040, EXTENDED},       {"x", 0x00A8A8A8, 0x00404040, EXTENDED},
+        {"z", 0x00A8A8A8, 0x00404040, HASHED},         {"col_net_1", 0x00003090, 0x00607070, EXTENDED},
+        {"col_net_2", 0x00803838, 0x00906060, EXTENDED}, {"col_net_1_more", 0x00003090, 0x00607070, EXTENDED},
+        {"col_net_3", 0, 0, NEVER}, {"col_net", 0, 0, NEVER}, {"rr", 0, 0, NEVER}, {"q", 0, 0, NEVER},
+    };
+    for (Layout layout : {kNone, kClassic, kClassicHashed, kExtended, kExtendedHashed}) {
+        use(layout);
+        for (const Case& c : cases) {
+            const bool known = c.scope == ALWAYS || (c.scope == EXTENDED && layout.variant == '@') ||
+                               (c.scope == HASHED && layout.scheme == '@');
+            std::string upper = c.token;
+            for (char& ch : upper) ch = (char)std::toupper((unsigned char)ch);
+            for (const std::string& token : {std::string(c.token), upper}) {
+                const std::string text = "~h~~" + token + "~ab~";
+                SCOPED_TRACE(text + " in layout " + std::to_string(layout.variant));
                 render(text.c_str());
-                SCOPED_TRACE(text + " variant " + std::to_string(variant));
-                ASSERT_EQ(mainRuns().size(), 2u);
-                EXPECT_EQ(mainRuns()[1].text, "ab");
-                EXPECT_EQ(mainRuns()[1].colour, c.main);
-                EXPECT_EQ(shadowRuns()[1].colour, c.shadow);
+                const std::vector<RecordedRun> main = rec.pass(kMain), shadow = rec.pass(kShadow);
+                ASSERT_FALSE(main.empty());
+                EXPECT_EQ(main.back().text, "ab");
+                EXPECT_EQ(main.back().colour, known ? c.main : 0x00C9C9C9);
+                EXPECT_EQ(shadow.back().colour, known ? c.shadow : 0x00404040);
             }
         }
     }
 }
 
-TEST_F(MarkupTest, ColourChangesMidText) {
-    render("~r~ab~s~ cd");
-    ASSERT_EQ(mainRuns().size(), 2u);
-    expectRun(mainRuns()[0], "ab", 0, 0, kRedMain);
-    expectRun(mainRuns()[1], " cd", 2 * W, 0, kTextColour);
-    ASSERT_EQ(shadowRuns().size(), 2u);
-    expectRun(shadowRuns()[0], "ab", 2, 2, kRedShadow);
-    expectRun(shadowRuns()[1], " cd", 2 + 2 * W, 2, kShadowColour);
-}
-
-TEST_F(MarkupTest, ExtendedOnlyLettersAreColoursOnlyInTheExtendedFamily) {
-    for (const char* text : {"~r~~x~a", "~r~~M~a"}) {
-        useExtended();
-        render(text);
-        ASSERT_EQ(mainRuns().size(), 1u) << text;
-        EXPECT_EQ(mainRuns()[0].colour, kTextColour);
-        EXPECT_EQ(shadowRuns()[0].colour, kShadowColour);
-
-        useClassic();
-        render(text);
-        EXPECT_EQ(rec.passText(kMain), std::string("[") + (char)(text[4] | 0x20) + "]a") << text;
-        EXPECT_EQ(mainRuns()[0].font, FONT_PLACEHOLDER);
-        EXPECT_EQ(mainRuns()[1].colour, kRedMain);
-    }
-}
-
-TEST_F(MarkupTest, ZIsAColourOnlyWithHashedKeys) {
-    useDocument('2', '@');   // classic family, hashed keys
-    render("~r~~z~a");
-    ASSERT_EQ(rec.passText(kMain), "a");
-    EXPECT_EQ(mainRuns()[0].colour, kTextColour);
-    EXPECT_EQ(shadowRuns()[0].colour, kShadowColour);
-}
-
-TEST_F(MarkupTest, NamedNetworkColoursInTheExtendedFamily) {
-    useExtended();
-    render("~col_net_1~a~COL_NET_2~b~Col_Net_1_more~c~col_net_3~d");
-    // col_net_3 is no colour: its text is drawn and its closing tilde opens
-    // a token that is never closed.
-    EXPECT_EQ(rec.passText(kMain), "abccol_net_3");
-    auto runs = mainRuns();
-    ASSERT_EQ(runs.size(), 4u);
-    EXPECT_EQ(runs[0].colour, kRedMain);
-    EXPECT_EQ(runs[1].colour, kBlueMain);
-    EXPECT_EQ(runs[2].colour, kRedMain);
-    EXPECT_EQ(shadowRuns()[0].colour, kRedShadow);
-    EXPECT_EQ(shadowRuns()[1].colour, kBlueShadow);
-}
-
-TEST_F(MarkupTest, MatchColourTokenAnswersNoneForOtherTokens) {
-    useExtended();
-    EXPECT_EQ(matchColourToken("q~", 1, PASS_MAIN), kNoColour);
-    EXPECT_EQ(matchColourToken("~", 0, PASS_MAIN), kNoColour);
-    EXPECT_EQ(matchColourToken("col_net~", 7, PASS_MAIN), kNoColour);
-    EXPECT_EQ(matchColourToken("rr~", 2, PASS_MAIN), kNoColour);
-    EXPECT_EQ(matchColourToken("col_net_1~", 10, PASS_SHADOW), kRedShadow);
-}
-
-// ---- Key tokens ------------------------------------------------------------
-
-TEST_F(MarkupTest, ClassicKeyTokenSpansTheKeyName) {
-    useClassic();
-    render("~k~~NAME~ abc");
-    auto runs = mainRuns();
-    ASSERT_EQ(runs.size(), 2u);
-    expectRun(runs[0], "[key]", 0, 0, kTextColour, FONT_PLACEHOLDER);
-    expectRun(runs[1], " abc", 5 * P + kPlaceholderGap, 0, kTextColour);
-
-    render("a~K~~~b");   // upper case letter, empty name
-    EXPECT_EQ(rec.passText(kMain), "a[key]b");
-}
-
-TEST_F(MarkupTest, ClassicKeyTokenNeedsAClosedName) {
-    useClassic();
-    render("~k~~NAME");
-    EXPECT_EQ(rec.passText(kMain), "[k]");
-    render("~k~x");
-    EXPECT_EQ(rec.passText(kMain), "[k]x");
-    render("~k~");
-    EXPECT_EQ(rec.passText(kMain), "[k]");
-    EXPECT_EQ(matchKeyToken("k~", 1), nullptr);
-    EXPECT_EQ(matchKeyToken("key~~a~", 3), nullptr);
-}
-
-TEST_F(MarkupTest, ExtendedKeyPrefixes) {
-    useExtended();
-    for (const char* token : {"input_jump", "PAD_LEFT", "pad_", "Mouse1", "accept", "CANCELLED"}) {
-        std::string text = std::string("~") + token + "~x";
-        render(text.c_str());
-        EXPECT_EQ(rec.passText(kMain), "[key]x") << token;
-        EXPECT_EQ(rec.passText(kShadow), "[key]x") << token;
-    }
-    for (const char* token : {"input", "pad", "mous", "accep", "xinput_"}) {
-        std::string text = std::string("~") + token + "~x";
-        render(text.c_str());
-        EXPECT_NE(rec.passText(kMain).substr(0, 5), "[key]") << token;
-    }
-    const char* token = "Pad_up~rest";
-    EXPECT_EQ(matchKeyToken(token, 6), token + 7);
-}
-
-// ---- What each layout shows ---------------------------------------------------
-
-// The text drawn in each pass (placeholders included) for tokens whose
-// meaning depends on the layout family and key scheme.
-TEST_F(MarkupTest, TokensDependOnTheLayout) {
+// The text each pass draws (placeholders included), by layout.
+TEST_F(MarkupTest, TokensByLayout) {
     struct Case {
-        char variant;
-        char scheme;
+        Layout layout;
         const char* text;
         const char* shown;
     };
     const Case cases[] = {
-        // key tokens
-        {'1', '0', "~k~~NAME~ abc", "[key] abc"},
-        {'@', '@', "~k~~NAME~ abc", "[k]NAME"},   // last tilde never closed
-        {'\0', '\0', "~k~~NAME~ abc", "[k]NAME"},
-        {'1', '0', "~input_jump~q~", "input_jump[q]"},
-        // blips
-        {'@', '@', "~blip_29~a~BLIP_~b", "(i)a(i)b"},
-        {'1', '0', "~blip_29~q~", "blip_29[q]"},
-        // named and scheme-bound colours
-        {'\0', '\0', "~col_net_1~q~", "col_net_1[q]"},
-        {'0', '0', "~col_net_1~q~", "col_net_1[q]"},
-        {'2', '@', "~col_net_1~q~", "col_net_1[q]"},
-        {'@', '0', "~r~~z~a", "[z]a"},
-        {'\0', '\0', "~r~~Z~a", "[z]a"},
-        // one-character tokens
-        {'1', '0', "~1~", "<n>"},
-        {'@', '@', "~1~", "<n>"},
-        {'\0', '\0', "~1~", "<n>"},
-        {'1', '0', "~a~", "<text>"},
-        {'1', '0', "~A~", "<text>"},
-        {'@', '@', "~a~", "<text>"},
-        {'@', '@', "~e~", "<text>"},
-        {'@', '@', "~E~", "<text>"},
-        {'1', '0', "~e~", "[e]"},
-        {'\0', '\0', "~e~", "[e]"},
-        {'1', '0', "~Q~", "[q]"},
-        {'1', '0', "~5~", "[5]"},
-        {'1', '0', "~\xC0~", "[\xC0]"},   // only A to Z are folded
-        {'@', '@', "~k~", "[k]"},
-        {'@', '@', "~~~", ""},
+        // Key tokens: ~k~~NAME~ in the classic family, prefixes in the extended.
+        {kClassic, "~k~~NAME~ abc", "[key] abc"},
+        {kClassic, "a~K~~~b", "a[key]b"},
+        {kClassic, "~k~~NAME", "[k]"},
+        {kClassic, "~k~x", "[k]x"},
+        {kExtended, "~k~~NAME~ abc", "[k]NAME"},  // the last tilde is never closed
+        {kNone, "~k~~NAME~ abc", "[k]NAME"},
+        {kClassic, "~input_jump~q~", "input_jump[q]"},
+        {kExtended, "~input_jump~~PAD_LEFT~~pad_~~Mouse1~~accept~~cancel~~CANCELLED~x",
+         "[key][key][key][key][key][key][key]x"},
+        {kExtended, "~input~~pad~~mous~~accep~~cance~~cancex~~xinput_~q~", "inputpadmousaccepcancecancexxinput_[q]"},
+        // Blips in the extended family.
+        {kExtendedHashed, "~blip_29~a~BLIP_~b", "(i)a(i)b"},
+        {kExtended, "~blip~~blipx~q~", "blipblipx[q]"},
+        {kClassic, "~blip_29~q~", "blip_29[q]"},
+        // One-character tokens.
+        {kClassic, "~1~", "<n>"},
+        {kExtended, "~1~", "<n>"},
+        {kNone, "~1~", "<n>"},
+        {kClassic, "~a~~A~", "<text><text>"},
+        {kExtended, "~a~", "<text>"},
+        {kExtendedHashed, "~e~~E~", "<text><text>"},
+        {kClassic, "~e~", "[e]"},
+        {kNone, "~e~", "[e]"},
+        {kClassic, "~Q~~5~", "[q][5]"},
+        {kClassic, "~\xC0~", "[\xC0]"},  // only A to Z are folded
+        {kExtended, "~k~", "[k]"},
+        // An unterminated token ends the pass.
+        {kNone, "abc~r", "abc"},
+        {kNone, "abc~", "abc"},
+        {kNone, "abc~1", "abc"},
+        {kExtended, "~~~", ""},
     };
     for (const Case& c : cases) {
-        useDocument(c.variant, c.scheme);
+        use(c.layout);
         render(c.text);
-        EXPECT_EQ(rec.passText(kMain), c.shown) << c.text << " in layout " << (int)c.variant;
-        EXPECT_EQ(rec.passText(kShadow), c.shown) << c.text << " in layout " << (int)c.variant;
+        EXPECT_EQ(rec.passText(kMain), c.shown) << c.text << " in layout " << (int)c.layout.variant;
+        EXPECT_EQ(rec.passText(kShadow), c.shown) << c.text << " in layout " << (int)c.layout.variant;
     }
 }
 
-TEST_F(MarkupTest, PlaceholdersUseThePlaceholderFont) {
-    useExtended();
-    render("~1~~a~~e~~Q~~blip_1~~pad_x~x");
-    auto runs = mainRuns();
-    ASSERT_EQ(runs.size(), 7u);
-    for (size_t k = 0; k < 6; ++k) EXPECT_EQ(runs[k].font, FONT_PLACEHOLDER) << runs[k].text;
-    EXPECT_EQ(runs[6].font, FONT_PREVIEW);
-}
-
-TEST_F(MarkupTest, PlaceholdersTakeThePassColourAndLeaveAGap) {
-    render("~r~~1~x~a~y");
-    auto runs = mainRuns();
-    ASSERT_EQ(runs.size(), 4u);
-    expectRun(runs[0], "<n>", 0, 0, kRedMain, FONT_PLACEHOLDER);
-    expectRun(runs[1], "x", 3 * P + 2, 0, kRedMain);
-    expectRun(runs[2], "<text>", 3 * P + 2 + W, 0, kRedMain, FONT_PLACEHOLDER);
-    expectRun(runs[3], "y", 3 * P + 2 + W + 6 * P + 2, 0, kRedMain);
-    auto shadow = shadowRuns();
-    ASSERT_EQ(shadow.size(), 4u);
-    expectRun(shadow[1], "x", 2 + 3 * P + 2, 2, kRedShadow);
-}
-
-TEST_F(MarkupTest, DrawPlaceholderRestoresThePreviewFont) {
-    rec.font = FONT_PREVIEW;
-    rec.pen = {10, 20};
-    PreviewCanvas canvas = rec.canvas();
-    rec.aligned = true;
-    drawPlaceholder(canvas, {0, 0, 50, 50}, "[key]", 5);
-    ASSERT_EQ(rec.runs.size(), 1u);
-    EXPECT_EQ(rec.runs[0].font, FONT_PLACEHOLDER);
-    EXPECT_EQ(rec.font, FONT_PREVIEW);
-    EXPECT_EQ(rec.pen.x, 10 + 5 * P + 2);
-    EXPECT_EQ(rec.pen.y, 20);
-}
-
-// ---- Brightening -----------------------------------------------------------
-
-TEST_F(MarkupTest, BrighteningAffectsOnlyTheMainPass) {
-    render("~h~a");
-    expectRun(mainRuns()[0], "a", 0, 0, 0x00C9C9C9);
-    expectRun(shadowRuns()[0], "a", 2, 2, kShadowColour);
-}
-
-TEST_F(MarkupTest, BrighteningCompoundsUntilTheNextColour) {
-    render("~h~a~h~b~H~c~r~~h~d~g~e");
-    auto runs = mainRuns();
-    ASSERT_EQ(runs.size(), 5u);
-    EXPECT_EQ(runs[0].colour, 0x00C9C9C9u);   // 168 -> 201
-    EXPECT_EQ(runs[1].colour, 0x00F1F1F1u);   // 201 -> 241
-    EXPECT_EQ(runs[2].colour, 0x00FFFFFFu);   // 241 -> 289, capped
-    EXPECT_EQ(runs[3].colour, 0x000039ACu);   // red: 144 -> 172, 48 -> 57, 0
-    EXPECT_EQ(runs[4].colour, kGreenMain);
-    for (const RecordedRun& run : shadowRuns()) EXPECT_NE(run.colour, 0x00C9C9C9u);
-    EXPECT_EQ(shadowRuns()[3].colour, kRedShadow);
-}
-
-TEST_F(MarkupTest, BrightenColourCapsEachComponent) {
-    EXPECT_EQ(brightenColour(0x00D5D4D3), 0x00FFFEFDu);   // 213 -> 255, 212 -> 254
-    EXPECT_EQ(brightenColour(0x00000000), 0x00000000u);
-    EXPECT_EQ(brightenColour(0x000A0509), 0x000C060Au);   // truncating: 6, 10
-}
-
-// ---- New lines -------------------------------------------------------------
-
-TEST_F(MarkupTest, NewLineReturnsToTheLeftEdgeOfEachPass) {
-    render("ab~n~wxyz~N~q", -5, -7);
-    auto runs = mainRuns();
-    ASSERT_EQ(runs.size(), 3u);
-    expectRun(runs[0], "ab", -5, -7, kTextColour);
-    expectRun(runs[1], "wxyz", -5, -7 + kLine, kTextColour);
-    expectRun(runs[2], "q", -5, -7 + 2 * kLine, kTextColour);
-    auto shadow = shadowRuns();
-    ASSERT_EQ(shadow.size(), 3u);
-    expectRun(shadow[1], "wxyz", -3, -5 + kLine, kShadowColour);
-    expectRun(shadow[2], "q", -3, -5 + 2 * kLine, kShadowColour);
-}
-
-TEST_F(MarkupTest, MeasuresTheWidestLineAndCountsLines) {
-    render("ab~n~wxyz");
-    EXPECT_EQ(state.contentHeight, 2 * kLine);
-    EXPECT_EQ(state.contentWidth, 4 * W);   // the last line, after the main pass
-
-    render("abcd~n~w");
-    EXPECT_EQ(state.contentWidth, 2 + 4 * W);   // a line ended in the shadow pass
-
-    render("~n~~n~");
-    EXPECT_EQ(state.contentHeight, 3 * kLine);
-    EXPECT_EQ(state.contentWidth, 2);
-}
-
-TEST_F(MarkupTest, MeasuresPlaceholdersWithTheirGap) {
-    render("~1~");
-    EXPECT_EQ(state.contentWidth, 3 * P + kPlaceholderGap);
-    EXPECT_EQ(state.contentHeight, kLine);
-}
-
-TEST_F(MarkupTest, MeasuresRelativeToTheOrigin) {
-    render("abcdefghij~n~abc");
-    int32_t atHome = state.contentWidth;
-    render("abcdefghij~n~abc", -60, -10);
-    EXPECT_EQ(state.contentWidth, atHome);
-    EXPECT_EQ(state.contentHeight, 2 * kLine);
-}
-
-TEST_F(MarkupTest, MeasuresNothingWhileDragging) {
-    state.dragging = true;
-    state.contentWidth = 1234;
-    state.contentHeight = 567;
-    render("abcdefghijklmnopqrstuvwxyz~n~abc~n~d");
-    EXPECT_EQ(state.contentWidth, 1234);
-    EXPECT_EQ(state.contentHeight, 567);
-    EXPECT_EQ(rec.passText(kMain), "abcdefghijklmnopqrstuvwxyzabcd");
-}
-
-// ---- Unterminated and unknown tokens ---------------------------------------
-
-TEST_F(MarkupTest, UnterminatedTokenEndsThePass) {
-    for (const char* text : {"abc~r", "abc~", "abc~1"}) {
-        render(text);
-        ASSERT_EQ(mainRuns().size(), 1u) << text;
-        expectRun(mainRuns()[0], "abc", 0, 0, kTextColour);
-        ASSERT_EQ(shadowRuns().size(), 1u) << text;
-        EXPECT_EQ(state.contentWidth, 3 * W);
-    }
-}
-
-// An empty token is skipped; an unknown named token is drawn as text without
-// its opening tilde, and its closing tilde opens the next token.
-TEST_F(MarkupTest, EmptyAndUnknownTokensAreNotConsumed) {
-    struct Run {
-        const char* text;
-        int32_t x;
-        uint32_t colour;
-    };
+// The extent measured from the origin: the widest line (a line ended by ~n~
+// in the shadow pass includes its 2-pixel offset) and one line height per
+// line. While dragging nothing is measured.
+TEST_F(MarkupTest, MeasuresTheText) {
     struct Case {
         const char* text;
-        std::vector<Run> runs;
+        int32_t originX, originY;
+        bool dragging;
+        int32_t width, height;
     };
     const Case cases[] = {
-        {"a~~b~d", {{"a", 0, kTextColour}, {"d", W, kBlueMain}}},
-        {"x~foo~bar~r~z",
-         {{"x", 0, kTextColour}, {"foo", W, kTextColour}, {"bar", 4 * W, kTextColour}, {"z", 7 * W, kRedMain}}},
+        {"", 0, 0, false, 0, kLine},
+        {"ab~n~wxyz", 0, 0, false, 40, 2 * kLine},
+        {"abcd~n~w", 0, 0, false, 42, 2 * kLine},
+        {"abcd~n~w", -60, -10, false, 42, 2 * kLine},
+        {"~n~~n~", 0, 0, false, 2, 3 * kLine},
+        {"~1~", 0, 0, false, 20, kLine},
+        {"abc~1", 0, 0, false, 30, kLine},
+        {"abcdefghij~n~abc~n~d", 0, 0, true, 1234, 567},
     };
     for (const Case& c : cases) {
-        render(c.text);
-        auto runs = mainRuns();
-        ASSERT_EQ(runs.size(), c.runs.size()) << c.text;
-        for (size_t k = 0; k < runs.size(); ++k) expectRun(runs[k], c.runs[k].text, c.runs[k].x, 0, c.runs[k].colour);
+        state.dragging = c.dragging;
+        state.contentWidth = 1234;
+        state.contentHeight = 567;
+        render(c.text, c.originX, c.originY);
+        EXPECT_EQ(state.contentWidth, c.width) << c.text;
+        EXPECT_EQ(state.contentHeight, c.height) << c.text;
     }
+    EXPECT_EQ(rec.passText(kMain), "abcdefghijabcd");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct RecordingCanvas {
     std::vector<RecordedRun> pass(int which) const;
     // The texts of one pass concatenated, placeholders included.
     std::string passText(int which) const;
+    // The runs of one pass as "text@x,y/bbggrr" (the colour as 0x00BBGGRR)
+    // joined by "|"; placeholders are marked with a leading "*".
+    std::string trace(int which) const;
 };
 
 inline PreviewCanvas RecordingCanvas::canvas() {
@@ -87,5 +91,15 @@ inline std::vector<RecordedRun> RecordingCanvas::pass(int which) const {
 inline std::string RecordingCanvas::passText(int which) const {
     std::string out;
     for (const RecordedRun& run : pass(which)) out += run.text;
+    return out;
+}
+
+inline std::string RecordingCanvas::trace(int which) const {
+    std::string out;
+    for (const RecordedRun& run : pass(which)) {
+        char where[64];
+        std::snprintf(where, sizeof where, "@%d,%d/%06x", (int)run.x, (int)run.y, (unsigned)run.colour);
+        out += (out.empty() ? "" : "|") + std::string(run.font == FONT_PLACEHOLDER ? "*" : "") + run.text + where;
+    }
     return out;
 }

@@ -45,10 +45,6 @@ protected:
         const char* t = configGet(section, key, CFG_TEXT, configText(fallback)).text;
         return t ? std::string(t) : std::string("<none>");
     }
-    static ConfigKey* keyOf(const char* section, const char* key) {
-        ConfigSection* s = findSection(section, section ? (uint32_t)std::string(section).size() : 0, 0);
-        return s ? findKey(s, key, (uint32_t)std::string(key).size(), 0) : nullptr;
-    }
 
     std::string path;
 };

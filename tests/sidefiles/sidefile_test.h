@@ -1,7 +1,8 @@
-// Helpers for the side-file tests: small documents described inline, entries
-// by table and record, and whole files read back as text.
+// Helpers for the side-file tests: small documents described inline, what
+// the document shows, and whole files read back as text.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,13 +16,20 @@ class SideFileTest : public CoreTest {
 protected:
     // Entry k (record order) of table t of the open document.
     static GxtEntry& entryAt(uint32_t t, uint32_t k) { return gDocument.tables[t].entries[k]; }
-    // The key name while it is known, else the printed hash.
-    static std::string nameOf(GxtEntry& e) { return entryNameKnown(&e) ? entryName(&e) : entryHashName(&e); }
-    static std::string currentText(const GxtEntry& e) { return entryText(&e); }
+    // The known key names of every table's rows, tables in order.
+    static std::vector<std::string> knownNames();
+    // Everything the entry list can show: each row of each table (or of the
+    // string list) as key=text, the key being the name or the printed hash.
+    static std::vector<std::string> shown();
     // The whole file as text; "<missing>" when it cannot be read.
     static std::string fileText(const std::string& path);
     // Names of the files in the test's directory, sorted.
     std::vector<std::string> files() const;
+    // Fails every allocation, the creation, every write and the finish of
+    // an export to path in turn, until it goes through; each failure leaves
+    // the old file as it was and no other file behind, also where there was
+    // no old file. Returns the codes of the failures; path ends as it began.
+    std::set<int> exportFailing(int (*exporter)(const char* path), const std::string& path);
 };
 
 GenDocument makeDocument(char variant, std::vector<GenTable> tables);

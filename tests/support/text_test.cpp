@@ -50,43 +50,26 @@ TEST(TextHelpers, CompareTextFoldsAccentedCapitals) {
 }
 
 TEST(TextHelpers, NumberToTextPadsAndUsesLowerCaseDigits) {
-    char buf[40];
-    EXPECT_EQ(numberToText(buf, 255, 8, 16), 8u);
-    EXPECT_STREQ(buf, "000000ff");
-    EXPECT_EQ(numberToText(buf, 0, 8, 16), 8u);
-    EXPECT_STREQ(buf, "00000000");
-    EXPECT_EQ(numberToText(buf, 255, 0, 10), 3u);
-    EXPECT_STREQ(buf, "255");
-    EXPECT_EQ(numberToText(buf, 0, 1, 10), 1u);
-    EXPECT_STREQ(buf, "0");
-    EXPECT_EQ(numberToText(buf, 0xFFFFFFFFu, 0, 10), 10u);
-    EXPECT_STREQ(buf, "4294967295");
-    EXPECT_EQ(numberToText(buf, 0xDEADBEEFu, 2, 16), 8u);
-    EXPECT_STREQ(buf, "deadbeef");
-    EXPECT_EQ(numberToText(buf, 35, 0, 36), 1u);
-    EXPECT_STREQ(buf, "z");
+    const struct {
+        uint32_t value, width, base;
+        const char* text;
+    } cases[] = {{255, 8, 16, "000000ff"},        {0, 8, 16, "00000000"}, {255, 0, 10, "255"},
+                 {0, 1, 10, "0"},                 {0, 0, 10, "0"},        {0xFFFFFFFFu, 0, 10, "4294967295"},
+                 {0xDEADBEEFu, 2, 16, "deadbeef"}, {35, 0, 36, "z"}};
+    for (const auto& c : cases) {
+        char buf[40];
+        EXPECT_EQ(numberToText(buf, c.value, c.width, c.base), strlen(c.text)) << c.text;
+        EXPECT_STREQ(buf, c.text);
+    }
 }
 
 TEST(TextHelpers, TextToNumberReadsDigitsUntilAnyOtherCharacter) {
-    EXPECT_EQ(textToNumber("ff", 16), 255u);
-    EXPECT_EQ(textToNumber("FF", 16), 255u);
-    EXPECT_EQ(textToNumber("12z", 10), 155u);
-    EXPECT_EQ(textToNumber("1g", 16), 32u);
-    // Every letter is a digit, x included: prefixes are the caller's to remove.
-    EXPECT_EQ(textToNumber("0x1f", 16), 33u * 256 + 0x1f);
-    EXPECT_EQ(textToNumber(" 12", 10), 0u);
-    EXPECT_EQ(textToNumber("-5", 10), 0u);
-    EXPECT_EQ(textToNumber("", 10), 0u);
-    // Wraps at 32 bits.
-    EXPECT_EQ(textToNumber("4294967296", 10), 0u);
-    EXPECT_EQ(textToNumber("4294967297", 10), 1u);
-}
-
-TEST(TextHelpers, NumberTextRoundTrip) {
-    char buf[40];
-    for (uint32_t v : {0u, 1u, 9u, 10u, 4095u, 65535u, 0x80000000u, 0xFFFFFFFFu})
-        for (uint32_t base : {10u, 16u}) {
-            numberToText(buf, v, 0, base);
-            EXPECT_EQ(textToNumber(buf, base), v) << buf;
-        }
+    const struct {
+        const char* text;
+        uint32_t base, value;
+    } cases[] = {{"ff", 16, 255}, {"FF", 16, 255}, {"12z", 10, 155}, {"1g", 16, 32},
+                 {"0x1f", 16, 33u * 256 + 0x1f},  // every letter is a digit, x included
+                 {" 12", 10, 0},  {"-5", 10, 0},   {"", 10, 0},
+                 {"4294967296", 10, 0}, {"4294967297", 10, 1}};  // wraps at 32 bits
+    for (const auto& c : cases) EXPECT_EQ(textToNumber(c.text, c.base), c.value) << c.text;
 }

@@ -132,7 +132,7 @@ std::vector<uint8_t> generateGxt(const GenDocument& doc, const GenOptions& optio
             const GenEntry& e = table.entries[i];
             size_t rec = tkey + 8 + i * recordSize;
             put32(out, rec, offsets[i]);
-            if (hashed) put32(out, rec + 4, e.hash ? e.hash : genKeyHash(v, e.name));
+            if (hashed) put32(out, rec + 4, e.hash || e.hashGiven ? e.hash : genKeyHash(v, e.name));
             else putName(out, rec + 4, e.name);
         }
         size_t tdat = out.size();

@@ -11,6 +11,7 @@ struct GenEntry {
     std::string name;    // key name (named layouts), or the name to hash
     uint32_t hash = 0;   // key hash (hashed layouts); 0 = hash `name`
     std::string text;    // file characters, one byte each (no terminator)
+    bool hashGiven = false;  // `hash` is the key even when it is 0
 };
 
 struct GenTable {

@@ -6,21 +6,45 @@
 #include "gxt/gxt.h"
 #include "sidefiles/id_list.h"
 
-bool cliParseArgs(int argc, char** argv, CliArgs& args) {
+namespace {
+
+struct OptionSpec {
+    const char* name;
+    unsigned bit;
+    std::vector<const char*> CliArgs::* values;  // null for a flag
+    bool CliArgs::* flag;
+};
+
+const OptionSpec kOptions[] = {
+    {"--tbl", OPT_TBL, &CliArgs::tbl, nullptr},
+    {"--ids", OPT_IDS, &CliArgs::ids, nullptr},
+    {"--list", OPT_LIST, &CliArgs::list, nullptr},
+    {"--table", OPT_TABLE, &CliArgs::table, nullptr},
+    {"--layout", OPT_LAYOUT, &CliArgs::layout, nullptr},
+    {"--encoding", OPT_ENCODING, &CliArgs::encoding, nullptr},
+    {"--codepage", OPT_CODEPAGE, &CliArgs::codepage, nullptr},
+    {"--all", OPT_ALL, nullptr, &CliArgs::all},
+    {"--summary", OPT_SUMMARY, nullptr, &CliArgs::summary},
+};
+
+}  // namespace
+
+bool cliParseArgs(int argc, char** argv, unsigned allowed, CliArgs& args) {
     for (int i = 0; i < argc; ++i) {
         const char* a = argv[i];
-        std::vector<const char*>* target = nullptr;
-        if (strcmp(a, "--tbl") == 0) target = &args.tbl;
-        else if (strcmp(a, "--ids") == 0) target = &args.ids;
-        else if (strcmp(a, "--list") == 0) target = &args.list;
-        else if (strcmp(a, "--table") == 0) target = &args.table;
-        if (target) {
-            if (i + 1 >= argc) return false;
-            target->push_back(argv[++i]);
-        } else if (a[0] == '-' && a[1] == '-') {
-            args.rest.push_back(a);
-        } else {
+        if (a[0] != '-' || a[1] != '-') {
             args.positional.push_back(a);
+            continue;
+        }
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& o : kOptions)
+            if (strcmp(a, o.name) == 0) spec = &o;
+        if (!spec || !(allowed & spec->bit)) return false;
+        if (spec->flag) {
+            args.*(spec->flag) = true;
+        } else {
+            if (i + 1 >= argc) return false;
+            (args.*(spec->values)).push_back(argv[++i]);
         }
     }
     return true;
@@ -115,6 +139,9 @@ const char* cliReason(CliOperation operation, int code) {
                 case 7004: return "cannot write the file";
             }
             break;
+        case CliOperation::ImportWholeText:
+            if (code == 8003) return "the file is 256 MiB or larger";
+            [[fallthrough]];
         case CliOperation::ImportText:
             reason = sideFileImportReason(8000, code);
             break;
@@ -141,6 +168,57 @@ int cliImportIdLists(const CliArgs& args) {
         if (code) return cliFail(path, CliOperation::ImportIds, code);
     }
     return 0;
+}
+
+bool cliEncoding(const CliArgs& args, TextEncoding& encoding) {
+    encoding = TextEncoding{false, 1252};
+    if (args.encoding.size() > 1 || args.codepage.size() > 1) return false;
+    if (!args.encoding.empty()) {
+        if (strcmp(args.encoding[0], "utf-8") == 0) encoding.utf8 = true;
+        else if (strcmp(args.encoding[0], "bytes") != 0) return false;
+    }
+    if (args.codepage.empty()) return true;
+    const char* n = args.codepage[0];
+    uint32_t value = 0;
+    for (const char* p = n; *p; ++p) {
+        if (*p < '0' || *p > '9' || value > 65535) return false;
+        value = value * 10 + (uint32_t)(*p - '0');
+    }
+    if (!*n || value == 0 || value > 65535 || !encoding.utf8) return false;
+    encoding.codePage = value;
+    return true;
+}
+
+void cliPutCharacter(FILE* out, uint32_t c) {
+    if (c > 0x10FFFF) {
+        fputs("bytes that are not UTF-8", out);
+        return;
+    }
+    char utf8[5] = {};
+    if (c < 0x80) {
+        utf8[0] = (char)c;
+    } else if (c < 0x800) {
+        utf8[0] = (char)(0xC0 | c >> 6);
+        utf8[1] = (char)(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        utf8[0] = (char)(0xE0 | c >> 12);
+        utf8[1] = (char)(0x80 | (c >> 6 & 0x3F));
+        utf8[2] = (char)(0x80 | (c & 0x3F));
+    } else {
+        utf8[0] = (char)(0xF0 | c >> 18);
+        utf8[1] = (char)(0x80 | (c >> 12 & 0x3F));
+        utf8[2] = (char)(0x80 | (c >> 6 & 0x3F));
+        utf8[3] = (char)(0x80 | (c & 0x3F));
+    }
+    fprintf(out, "U+%04X (%s)", c, utf8);
+}
+
+int cliOpenWithNames(const char* path, const CliArgs& args) {
+    int code = openDocument(path);
+    if (code) return cliFail(path, CliOperation::LoadGxt, code);
+    code = cliImportIdLists(args);
+    if (code) closeDocument();
+    return code;
 }
 
 void cliPutEscaped(FILE* out, const char* text) {
@@ -177,12 +255,7 @@ void cliDumpDocument(FILE* out) {
         }
         return;
     }
-    uint32_t tables = tableCount();
-    for (uint32_t i = 0; i < tables; ++i) {
-        char name[9] = {};
-        tableName(i, name);
-        selectTable(i);
-        uint32_t rows = rowCount();
+    cliForEachTable([out](const char* name, uint32_t rows) {
         for (uint32_t r = 0; r < rows; ++r) dumpRow(out, name, r);
-    }
+    });
 }
