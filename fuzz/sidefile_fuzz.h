@@ -298,6 +298,23 @@ inline uint64_t fingerprint() {
         value(side.replacementText != nullptr);
         if (side.replacementText) add(side.replacementText, textLength(side.replacementText));
     }
+    // The records past sideCount are the next ones handed out, which must
+    // start empty: one that still holds a name or a text counts, while empty
+    // ones (and so chunks taken since loading) do not.
+    for (uint32_t c = 0; c < d.sideChunkRoom; ++c) {
+        if (!d.sideChunks[c]) continue;
+        for (uint32_t i = 0; i < (1u << kSideChunkShift); ++i) {
+            const uint32_t n = (c << kSideChunkShift) | i;
+            const GxtEntrySide& side = d.sideChunks[c][i];
+            if (n < d.sideCount) continue;
+            bool empty = side.replacementText == nullptr;
+            for (char ch : side.name) empty = empty && ch == 0;
+            if (empty) continue;
+            value(n);
+            value((uint64_t)(uintptr_t)side.replacementText);
+            add(side.name, sizeof side.name);
+        }
+    }
     if (d.rawText) add(d.rawText, (size_t)d.textTotal + 1);
     if (d.displayText) add(d.displayText, (size_t)d.textTotal + 1);
     return h;
