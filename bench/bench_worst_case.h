@@ -14,17 +14,6 @@
 
 namespace benchworst {
 
-// The generator's hash mixer: worstCaseDocument's n-th key (from 1) has the
-// hash mix(n).
-inline uint32_t mix(uint32_t x) {
-    x ^= x >> 16;
-    x *= 0x7feb352d;
-    x ^= x >> 15;
-    x *= 0x846ca68b;
-    x ^= x >> 16;
-    return x;
-}
-
 struct WorstCase {
     std::string path;
     uint32_t size = 0;

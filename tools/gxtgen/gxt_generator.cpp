@@ -200,9 +200,8 @@ std::vector<uint8_t> readFileBytes(const std::string& path) {
     return bytes;
 }
 
-namespace {
-
-uint32_t mixBits(uint32_t x) {
+uint32_t worstCaseHash(uint32_t serial) {
+    uint32_t x = serial;
     x ^= x >> 16;
     x *= 0x7feb352d;
     x ^= x >> 15;
@@ -210,8 +209,6 @@ uint32_t mixBits(uint32_t x) {
     x ^= x >> 16;
     return x;
 }
-
-}  // namespace
 
 GenDocument worstCaseDocument(std::vector<uint32_t>* hashes) {
     GenDocument doc;
@@ -229,7 +226,7 @@ GenDocument worstCaseDocument(std::vector<uint32_t>* hashes) {
         for (uint32_t i = 0; i < n; ++i) {
             char text[8];
             snprintf(text, sizeof text, "s%06u", (serial * 7919) % 1000000);
-            uint32_t h = mixBits(++serial);
+            uint32_t h = worstCaseHash(++serial);
             table.entries.push_back({"", h, text});
             if (hashes) hashes->push_back(h);
         }

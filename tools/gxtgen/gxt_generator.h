@@ -67,6 +67,9 @@ GenDocument randomDocument(char variant, uint32_t seed, uint32_t maxEntriesPerTa
 // sorted. The key hashes are appended to hashes when it is given.
 GenDocument worstCaseDocument(std::vector<uint32_t>* hashes = nullptr);
 GenOptions worstCaseOptions();
+// The key hash of worstCaseDocument's serial-th key (from 1); spread over all
+// 32 bits, so that its tables must be sorted by hash.
+uint32_t worstCaseHash(uint32_t serial);
 
 bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> readFileBytes(const std::string& path);
