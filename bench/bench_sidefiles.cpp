@@ -91,7 +91,7 @@ void BM_ImportIdList1MNames524Tables(benchmark::State& state) {
     }
     uint32_t named = 0;
     for (uint32_t t = 0; t < gDocument.tableCount; ++t)
-        for (uint32_t e = 0; e < gDocument.tables[t].entryCount; ++e) named += gDocument.tables[t].entries[e].nameKnown;
+        for (uint32_t e = 0; e < gDocument.tables[t].entryCount; ++e) named += entryNameKnown(&gDocument.tables[t].entries[e]);
     if (named != kIdTables * kIdEntriesPerTable) state.SkipWithError("not every key was named");
     closeDocument();
     state.SetItemsProcessed(state.iterations() * kIdNames);
@@ -161,7 +161,7 @@ void importTextBench(benchmark::State& state, char variant, bool edited) {
     }
     uint32_t replaced = 0;
     for (uint32_t e = 0; e < gDocument.tables[0].entryCount; ++e)
-        replaced += gDocument.tables[0].entries[e].replacementText != nullptr;
+        replaced += entryReplacementText(&gDocument.tables[0].entries[e]) != nullptr;
     if (replaced != (edited ? 65535u : 0u)) state.SkipWithError("the import replaced the wrong texts");
     closeDocument();
     state.SetItemsProcessed(state.iterations() * 65535);

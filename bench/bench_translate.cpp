@@ -115,7 +115,7 @@ void BM_BuildMillionEntries(benchmark::State& state) {
         for (uint32_t i = 0; i < 1000000; ++i) {
             if (i % 65535 == 0) text += "[T" + std::to_string(i / 65535) + "]\r\n";
             char line[32];
-            snprintf(line, sizeof line, "0x%08x=t%05u\r\n", benchworst::mix(i + 1), i % 100000);
+            snprintf(line, sizeof line, "0x%08x=t%05u\r\n", worstCaseHash(i + 1), i % 100000);
             text += line;
         }
         std::string path = scratch("million.txt");

@@ -83,7 +83,7 @@ Snapshot walk(bool hashed) {
             Row row;
             row.hash = rowHash(r);
             row.text = text;
-            row.edited = entry->replacementText != nullptr;
+            row.edited = entryReplacementText(entry) != nullptr;
             if (hashed) {
                 // Names given to hashed keys are not written to the file, so
                 // only the hash is compared after saving. A bounded number

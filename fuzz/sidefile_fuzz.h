@@ -98,18 +98,24 @@ inline GenDocument fuzzDocument(char layout) {
 // own heap; gDocument holds the one in use (openLayout) and the others wait
 // in their slots. Loading the larger layouts (hundreds of tables) costs far
 // more than any input, so instead of loading afresh for every input,
-// closeLayout undoes what the input changed: the names and texts of entries
-// (the only parts of an entry an import may set), the string list view and
-// the document's own fields. A fingerprint of everything the importers could
+// closeLayout undoes what the input changed: the entry records (an import
+// may set names and texts), the side records handed out since loading, the
+// string list view and the document's own fields. A fingerprint of everything the importers could
 // reach, taken when the document was loaded, must come back after every
 // undo, so that a change the undo misses stops the run at the input that
 // made it instead of leaking into later inputs.
 struct LoadedLayout {
-    GxtDocument document;                        // gDocument as loaded
-    std::vector<std::vector<GxtEntry>> entries;  // each table's entries as loaded
+    GxtDocument document;             // gDocument as loaded
+    std::vector<GxtEntry> entries;    // the document's entry block as loaded
+    std::vector<GxtEntrySide> sides;  // its side records as loaded
     uint64_t fingerprint = 0;
     bool loaded = false;
 };
+
+// The open document's side record number n (below sideCount).
+inline GxtEntrySide& sideRecord(uint32_t n) {
+    return gDocument.sideChunks[n >> kSideChunkShift][n & ((1u << kSideChunkShift) - 1)];
+}
 
 inline LoadedLayout& layoutSlot(char layout) {
     static LoadedLayout slots[4];
@@ -123,13 +129,15 @@ inline char& currentLayout() {
 
 // Whether any entry of the open document's table t differs from the loaded
 // one in what the importers set: its name or its text.
+// A known name never changes again (setEntryName refuses it), so the flag
+// tells whether the name is still the loaded one.
 inline bool tableChanged(uint32_t t) {
     const GxtTable& table = gDocument.tables[t];
-    const std::vector<GxtEntry>& loaded = layoutSlot(currentLayout()).entries[t];
+    const GxtEntry* loaded = layoutSlot(currentLayout()).entries.data() + (table.entries - gDocument.entries);
     for (uint32_t k = 0; k < table.entryCount; ++k) {
         const GxtEntry& e = table.entries[k];
-        if (e.replacementText || e.storedLength != loaded[k].storedLength || e.nameKnown != loaded[k].nameKnown ||
-            memcmp(e.name, loaded[k].name, sizeof e.name) != 0)
+        if (entryReplacementText(&e) || e.storedLength != loaded[k].storedLength ||
+            entryNameKnown(&e) != entryNameKnown(&loaded[k]))
             return true;
     }
     return false;
@@ -147,7 +155,7 @@ inline bool documentChanged() {
 // they are large enough.
 struct Shown {
     const GxtEntry* entry;
-    uint32_t nameKnown;
+    bool nameKnown;
     const char* replacement;
     std::string_view name;
     std::string_view text;
@@ -179,11 +187,15 @@ inline const Walk& walk(Walk& w, bool everyTable = false) {
             check(e && text && text == entryText(e), "a row has no entry or no text");
             check(e->storedLength == (int32_t)textLength(text) + 1, "storedLength is not the text's length + 1");
             check((rowKeyName(r) != nullptr) != (rowHashName(r) != nullptr), "a row has both or neither name");
-            check(textLength(e->name) <= gDocument.keyNameLimit, "a name is longer than the layout allows");
-            if (gDocument.keyScheme == '@' && e->nameKnown && e->name[0] && textLength(e->name) < gDocument.keyNameLimit)
-                check(keyHash(e->name) == e->hash, "an entry was named by a name of another hash");
-            w.rows.push_back({e, e->nameKnown, e->replacementText, {}, {}});
-            keep(e->name);
+            const bool known = entryNameKnown(e);
+            const char* name = known ? entryName(e) : entryHashName(e);
+            check(name != nullptr || gDocument.keyScheme != '@', "a hashed row has no name or printed hash");
+            if (!name) name = "";
+            check(textLength(name) <= gDocument.keyNameLimit, "a name is longer than the layout allows");
+            if (gDocument.keyScheme == '@' && known && name[0] && textLength(name) < gDocument.keyNameLimit)
+                check(keyHash(name) == e->hash, "an entry was named by a name of another hash");
+            w.rows.push_back({e, known, entryReplacementText(e), {}, {}});
+            keep(name);
             keep(text);
         }
         check(entryAtRow(count) == nullptr && rowText(count) == nullptr, "a row past the end answers");
@@ -259,20 +271,48 @@ inline uint64_t fingerprint() {
                        (uint64_t)d.charWidth, (uint64_t)d.headerSize, (uint64_t)d.keyRecordSize,
                        (uint64_t)d.hashedKeys, (uint64_t)d.tableCount, (uint64_t)(int64_t)d.currentTable,
                        (uint64_t)d.loaded, (uint64_t)d.textTotal, (uint64_t)d.imageSize, (uint64_t)(d.image != nullptr),
-                       (uint64_t)(d.worker != nullptr), (uint64_t)gStringList.on, (uint64_t)gStringList.count})
+                       (uint64_t)(d.worker != nullptr), (uint64_t)d.entryTotal, (uint64_t)d.sideCount,
+                       (uint64_t)(d.rawText == d.displayText), (uint64_t)gStringList.on, (uint64_t)gStringList.count})
         value(v);
     for (uint32_t t = 0; t < d.tableCount; ++t) {
         const GxtTable& table = d.tables[t];
         add(table.name, sizeof table.name);
-        value(table.entryCount);
+        for (uint64_t v : {(uint64_t)table.entryCount, (uint64_t)(table.entries - d.entries), (uint64_t)table.rowKind,
+                           (uint64_t)table.keyKind})
+            value(v);
         for (uint32_t k = 0; k < table.entryCount; ++k) {
-            const GxtEntry& e = table.entries[k];
-            for (uint64_t v : {(uint64_t)e.hash, (uint64_t)(uint32_t)e.textPos, (uint64_t)(uint32_t)e.keyIndex,
-                               (uint64_t)(uint32_t)e.storedLength, (uint64_t)(e.replacementText != nullptr),
-                               (uint64_t)e.nameKnown, (uint64_t)(table.rowOrder[k] - table.entries),
-                               (uint64_t)(table.keyOrder[k] - table.entries)})
-                value(v);
-            add(e.name, sizeof e.name);
+            if (table.rowKind == kOrderArray) value(table.rowOrder[k]);
+            if (table.keyKind == kOrderArray) value(table.keyOrder[k]);
+        }
+    }
+    for (uint32_t i = 0; i < d.entryTotal; ++i) {
+        const GxtEntry& e = d.entries[i];
+        for (uint64_t v : {(uint64_t)e.hash, (uint64_t)(uint32_t)e.textPos, (uint64_t)(uint32_t)e.storedLength,
+                           (uint64_t)e.side})
+            value(v);
+    }
+    if (d.keyNames) add(d.keyNames, kShortNameSize * (size_t)d.entryTotal);
+    for (uint32_t n = 0; n < d.sideCount; ++n) {
+        const GxtEntrySide& side = sideRecord(n);
+        add(side.name, sizeof side.name);
+        value(side.replacementText != nullptr);
+        if (side.replacementText) add(side.replacementText, textLength(side.replacementText));
+    }
+    // The records past sideCount are the next ones handed out, which must
+    // start empty: one that still holds a name or a text counts, while empty
+    // ones (and so chunks taken since loading) do not.
+    for (uint32_t c = 0; c < d.sideChunkRoom; ++c) {
+        if (!d.sideChunks[c]) continue;
+        for (uint32_t i = 0; i < (1u << kSideChunkShift); ++i) {
+            const uint32_t n = (c << kSideChunkShift) | i;
+            const GxtEntrySide& side = d.sideChunks[c][i];
+            if (n < d.sideCount) continue;
+            bool empty = side.replacementText == nullptr;
+            for (char ch : side.name) empty = empty && ch == 0;
+            if (empty) continue;
+            value(n);
+            value((uint64_t)(uintptr_t)side.replacementText);
+            add(side.name, sizeof side.name);
         }
     }
     if (d.rawText) add(d.rawText, (size_t)d.textTotal + 1);
@@ -287,20 +327,24 @@ inline void putBack(LoadedLayout& slot) {
     check(gDocument.heap == slot.document.heap && gDocument.tables == slot.document.tables,
           "the open document is not the layout's");
     if (gStringList.on) check(closeStringList() == 0, "closeStringList failed");
-    for (uint32_t t = 0; t < gDocument.tableCount; ++t) {
-        GxtEntry* entries = gDocument.tables[t].entries;
-        const std::vector<GxtEntry>& loaded = slot.entries[t];
-        for (uint32_t k = 0; k < gDocument.tables[t].entryCount; ++k) {
-            GxtEntry& e = entries[k];
-            check(e.hash == loaded[k].hash && e.textPos == loaded[k].textPos && e.keyIndex == loaded[k].keyIndex,
-                  "an import changed an entry's key or position");
-            if (e.replacementText != loaded[k].replacementText) documentFree(e.replacementText);
-            e.replacementText = loaded[k].replacementText;
-            e.storedLength = loaded[k].storedLength;
-            e.nameKnown = loaded[k].nameKnown;
-            memcpy(e.name, loaded[k].name, sizeof e.name);
-        }
+    GxtDocument& d = gDocument;
+    for (uint32_t i = 0; i < d.entryTotal; ++i) {
+        const GxtEntry& loaded = slot.entries[i];
+        check(d.entries[i].hash == loaded.hash && d.entries[i].textPos == loaded.textPos,
+              "an import changed an entry's key or position");
+        d.entries[i] = loaded;
     }
+    // Side records handed out since loading go back to the zeroed state a
+    // new one starts from; those of the loaded document get their contents
+    // back. The chunks stay, and with them a chunk list that may have grown.
+    for (uint32_t n = 0; n < d.sideCount; ++n) {
+        GxtEntrySide& side = sideRecord(n);
+        const GxtEntrySide loaded = n < slot.sides.size() ? slot.sides[n] : GxtEntrySide{};
+        if (side.replacementText != loaded.replacementText) documentFree(side.replacementText);
+        side = loaded;
+    }
+    slot.document.sideChunks = d.sideChunks;
+    slot.document.sideChunkRoom = d.sideChunkRoom;
     gDocument = slot.document;
     check(fingerprint() == slot.fingerprint, "undoing an input did not bring the document back as loaded");
     // The key indexes point into this document: forget them (the next
@@ -319,11 +363,10 @@ inline void loadLayout(char layout, LoadedLayout& slot) {
     check(openDocument(path.c_str()) == 0 && gDocument.loaded, "a generated document does not load");
     fileRemove(path.c_str());
     slot.document = gDocument;
-    slot.entries.assign(gDocument.tableCount, {});
-    for (uint32_t t = 0; t < gDocument.tableCount; ++t) {
-        const GxtTable& table = gDocument.tables[t];
-        slot.entries[t].assign(table.entries, table.entries + table.entryCount);
-    }
+    slot.entries.assign(gDocument.entries, gDocument.entries + gDocument.entryTotal);
+    slot.sides.clear();
+    for (uint32_t n = 0; n < gDocument.sideCount; ++n)
+        slot.sides.push_back(sideRecord(n));
     slot.fingerprint = fingerprint();
     slot.loaded = true;
     currentLayout() = layout;

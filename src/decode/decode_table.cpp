@@ -27,6 +27,12 @@ void reset() {
     gAppliedTable = gDecodeTable;
 }
 
+bool isIdentity(const DecodeTable& table) {
+    for (int i = 0; i < kDecodeSlots; ++i)
+        if (table.slots[i].character != (uint8_t)(i + 32)) return false;
+    return true;
+}
+
 void assign(uint8_t x, uint8_t y) {
     if (x < 32 || y < 32) return;
     DecodeSlot& own = gDecodeTable.slots[x - 32];
@@ -71,8 +77,17 @@ uint32_t encode(const DecodeTable& table, char* destination, const char* text, u
 void applyDecodeTable() { gAppliedTable = gDecodeTable; }
 
 void decodeDocumentText() {
-    if (!gDocument.displayText) return;
-    decodeTable::decode(gAppliedTable, gDocument.displayText, gDocument.rawText, gDocument.textTotal);
+    GxtDocument& d = gDocument;
+    if (!d.displayText) return;
+    if (d.displayText == d.rawText) {
+        if (decodeTable::isIdentity(gAppliedTable)) return;
+        // The text shown now differs from the file's: it gets a block of its
+        // own (without memory for one the raw text stays on show).
+        char* own = static_cast<char*>(documentAlloc((size_t)d.textTotal + 1));
+        if (!own) return;
+        d.displayText = own;
+    }
+    decodeTable::decode(gAppliedTable, d.displayText, d.rawText, d.textTotal);
 }
 
 void redecodeDocument() {

@@ -40,6 +40,8 @@ void decode(const DecodeTable& table, char* destination, const char* source, uin
 // maxCharacters of them; returns the number encoded. Writes no terminator.
 uint32_t encode(const DecodeTable& table, char* destination, const char* text, uint32_t width,
                 uint32_t maxCharacters);
+// Whether the table shows every code as itself.
+bool isIdentity(const DecodeTable& table);
 // The character the edited table shows for a code (codes below 32 map to
 // themselves).
 uint8_t displayOf(uint8_t code);
@@ -51,7 +53,8 @@ uint8_t codeOf(uint8_t character);
 // takes it when a document is opened).
 void applyDecodeTable();
 // Decodes the open document's rawText into displayText through the applied
-// table.
+// table. While that table shows every code as itself, a 1-byte document
+// shows its raw text (one block for both).
 void decodeDocumentText();
 // Applies the edited table and decodes the open document's text through it.
 void redecodeDocument();

@@ -14,7 +14,7 @@ GxtEntry* searchHash(const GxtTable& t, uint32_t target) {
     int32_t hi = (int32_t)t.entryCount - 1;
     int32_t mid = hi / 2;
     for (;;) {
-        GxtEntry* e = t.keyOrder[mid];
+        GxtEntry* e = tableKey(t, (uint32_t)mid);
         if (e->hash == target) return e;
         if (e->hash > target) hi = hi - mid <= 3 ? hi - 1 : mid - 1;
         else lo = hi - mid <= 3 ? lo + 1 : mid + 1;
@@ -38,7 +38,7 @@ GxtEntry* findEntry(const char* name, uint32_t hash) {
         for (uint32_t i = 0; i < d.tableCount; ++i) {
             const GxtTable& t = d.tables[i];
             for (uint32_t k = 0; k < t.entryCount; ++k)
-                if (compareText(name, t.keyOrder[k]->name, n, 0) == 0) return t.keyOrder[k];
+                if (compareText(name, entryName(tableKey(t, k)), n, 0) == 0) return tableKey(t, k);
         }
         return nullptr;
     }
@@ -60,36 +60,91 @@ GxtEntry* findEntry(const char* name, uint32_t hash) {
     return nullptr;
 }
 
-GxtEntry* const* shownRows(uint32_t* count) {
+ShownRows shownRows() {
     waitIndexWorker();
-    *count = 0;
-    if (gStringList.on) {
-        *count = gStringList.count;
-        return gStringList.entries;
-    }
+    if (gStringList.on) return {gStringList.entries, nullptr, gStringList.count};
     const GxtDocument& d = gDocument;
-    if (!d.loaded || d.currentTable < 0 || (uint32_t)d.currentTable >= d.tableCount) return nullptr;
-    *count = d.tables[d.currentTable].entryCount;
-    return d.tables[d.currentTable].rowOrder;
+    if (!d.loaded || d.currentTable < 0 || (uint32_t)d.currentTable >= d.tableCount) return {};
+    const GxtTable& t = d.tables[d.currentTable];
+    return {nullptr, &t, t.entryCount};
 }
 
 GxtEntry* entryAtRow(uint32_t row) {
-    uint32_t count = 0;
-    GxtEntry* const* rows = shownRows(&count);
-    return rows && row < count ? rows[row] : nullptr;
+    const ShownRows rows = shownRows();
+    return row < rows.count ? shownRow(rows, row) : nullptr;
 }
+
+namespace {
+
+GxtEntrySide* sideOf(const GxtEntry* entry) {
+    uint32_t n = entry->side & kEntrySideMask;
+    if (n == 0) return nullptr;
+    --n;
+    return gDocument.sideChunks[n >> kSideChunkShift] + (n & ((1u << kSideChunkShift) - 1));
+}
+
+// The entry's side record, made when it has none yet (null when there is
+// no memory for it). A hashed entry's record starts with its printed hash.
+GxtEntrySide* makeSide(GxtEntry* entry) {
+    if (GxtEntrySide* side = sideOf(entry)) return side;
+    GxtDocument& d = gDocument;
+    const uint32_t n = d.sideCount;
+    const uint32_t chunk = n >> kSideChunkShift;
+    if (chunk >= d.sideChunkRoom) {
+        uint32_t room = d.sideChunkRoom ? 2 * d.sideChunkRoom : 16;
+        size_t bytes = sizeof(GxtEntrySide*) * (size_t)room;
+        void* grown = d.sideChunks ? heapReAlloc(d.heap, kHeapFlags, d.sideChunks, bytes) : documentAlloc(bytes);
+        if (!grown) return nullptr;
+        d.sideChunks = static_cast<GxtEntrySide**>(grown);
+        d.sideChunkRoom = room;
+    }
+    if (!d.sideChunks[chunk]) {
+        d.sideChunks[chunk] = static_cast<GxtEntrySide*>(documentAlloc(sizeof(GxtEntrySide) << kSideChunkShift));
+        if (!d.sideChunks[chunk]) return nullptr;
+    }
+    ++d.sideCount;
+    entry->side = (entry->side & kEntryNameKnown) | (n + 1);
+    GxtEntrySide* side = sideOf(entry);
+    if (d.keyScheme == '@' && !entryNameKnown(entry)) printHash(side->name, entry->hash);
+    return side;
+}
+
+}  // namespace
 
 const char* entryText(const GxtEntry* entry) {
     if (!entry) return nullptr;
-    if (entry->replacementText) return entry->replacementText;
+    if (const char* replacement = entryReplacementText(entry)) return replacement;
     if (!gDocument.displayText) return nullptr;
     return gDocument.displayText + entry->textPos;
 }
 
+const char* entryReplacementText(const GxtEntry* entry) {
+    const GxtEntrySide* side = entry ? sideOf(entry) : nullptr;
+    return side ? side->replacementText : nullptr;
+}
+
+const char* entryName(const GxtEntry* entry) {
+    if (!entryNameKnown(entry)) return nullptr;
+    const GxtDocument& d = gDocument;
+    if (d.keyScheme == '0') return d.keyNames + kShortNameSize * (size_t)(entry - d.entries);
+    const GxtEntrySide* side = sideOf(entry);
+    return side ? side->name : nullptr;
+}
+
+const char* entryHashName(GxtEntry* entry) {
+    if (!entry || entryNameKnown(entry) || gDocument.keyScheme != '@') return nullptr;
+    waitIndexWorker();
+    GxtEntrySide* side = makeSide(entry);
+    return side ? side->name : nullptr;
+}
+
 int setEntryName(GxtEntry* entry, const char* name) {
-    if (!entry || !name || entry->nameKnown) return 0;
-    copyBounded(entry->name, name, gDocument.keyNameLimit);
-    entry->nameKnown = 1;
+    if (!entry || !name || entryNameKnown(entry)) return 0;
+    waitIndexWorker();
+    GxtEntrySide* side = makeSide(entry);
+    if (!side) return 0;
+    copyBounded(side->name, name, gDocument.keyNameLimit);
+    entry->side |= kEntryNameKnown;
     return 1;
 }
 
@@ -100,8 +155,13 @@ int setEntryText(GxtEntry* entry, const char* text, uint32_t length) {
     if (!entry || !text || length > kMaxReplacementText || !gDocument.heap) return 0;
     char* block = static_cast<char*>(documentAlloc((size_t)length + 1));
     if (!block) return 0;
-    char* previous = entry->replacementText;
-    entry->replacementText = block;
+    GxtEntrySide* side = makeSide(entry);
+    if (!side) {
+        documentFree(block);
+        return 0;
+    }
+    char* previous = side->replacementText;
+    side->replacementText = block;
     entry->storedLength = (int32_t)length + 1;
     documentFree(previous);
     copyBounded(block, text, length);
@@ -119,11 +179,7 @@ void tableName(uint32_t index, char* destination) {
     copyBounded(destination, gDocument.tables[index].name, 8);
 }
 
-uint32_t rowCount() {
-    uint32_t count = 0;
-    shownRows(&count);
-    return count;
-}
+uint32_t rowCount() { return shownRows().count; }
 
 const char* rowText(uint32_t row) { return entryText(entryAtRow(row)); }
 
@@ -138,15 +194,9 @@ uint32_t rowHash(uint32_t row) {
     return e ? e->hash : 0;
 }
 
-const char* rowHashName(uint32_t row) {
-    const GxtEntry* e = entryAtRow(row);
-    return e && !e->nameKnown ? e->name : nullptr;
-}
+const char* rowHashName(uint32_t row) { return entryHashName(entryAtRow(row)); }
 
-const char* rowKeyName(uint32_t row) {
-    const GxtEntry* e = entryAtRow(row);
-    return e && e->nameKnown ? e->name : nullptr;
-}
+const char* rowKeyName(uint32_t row) { return entryName(entryAtRow(row)); }
 
 int setRowName(uint32_t row, const char* name) {
     if (!name) return 0;

@@ -1,6 +1,8 @@
 // Loading a GXT file and building its index: the UI thread reads and checks
 // the file and builds the tables; the worker copies the strings, sorts the
 // orders and decodes the text.
+#include <cstring>
+
 #include "decode/decode_table.h"
 #include "gxt/gxt.h"
 #include "gxt/hash_index.h"
@@ -30,32 +32,26 @@ uint64_t tkeyOffset(uint32_t i) {
 }
 
 // What a document of this many entries and text characters allocates for
-// them: each entry's record and its places in the two orders, and the raw
-// and the decoded text.
+// them at most: each entry's record, key name and places in the two orders,
+// and the raw and the decoded text.
 uint64_t documentMemory(uint64_t entries, uint64_t characters) {
-    return entries * (sizeof(GxtEntry) + 2 * sizeof(GxtEntry*)) + 2 * characters;
+    return entries * (sizeof(GxtEntry) + kShortNameSize + 2 * sizeof(uint16_t)) + 2 * characters;
 }
 
 // Closes the document without waiting for the worker: used by the worker
-// itself and once a running worker has been waited for.
+// itself and once a running worker has been waited for. Every block of the
+// document lives in its heap, so destroying the heap frees them all.
 void releaseDocument() {
     GxtDocument& d = gDocument;
     d.loaded = false;
     hashIndexForget();
-    if (d.tables) {
-        for (uint32_t i = 0; i < d.tableCount; ++i) {
-            GxtTable& t = d.tables[i];
-            if (t.entries) heapFree(d.heap, 0, t.entries);
-            if (t.keyOrder) heapFree(d.heap, 0, t.keyOrder);
-            if (t.rowOrder) heapFree(d.heap, 0, t.rowOrder);
-        }
-        heapFree(d.heap, 0, d.tables);
-        d.tables = nullptr;
-    }
+    d.tables = nullptr;
     d.tableCount = 0;
-    if (d.displayText) heapFree(d.heap, 0, d.displayText);
-    if (d.rawText) heapFree(d.heap, 0, d.rawText);
-    if (d.image) heapFree(d.heap, 0, d.image);
+    d.entries = nullptr;
+    d.entryTotal = 0;
+    d.keyNames = nullptr;
+    d.sideChunks = nullptr;
+    d.sideChunkRoom = d.sideCount = 0;
     d.displayText = d.rawText = nullptr;
     d.image = nullptr;
     d.imageSize = 0;
@@ -75,36 +71,37 @@ void releaseDocument() {
     gStringList.entries = nullptr;
 }
 
-// Checks that every record of a table points at a string that starts inside
-// the table's string data and ends there with a zero character.
-bool stringsInside(uint64_t tkey, uint32_t n, uint32_t keyBytes, uint32_t dataSize) {
-    const GxtDocument& d = gDocument;
-    const uint8_t* data = d.image + tkey + 16 + keyBytes;
-    const uint32_t w = d.charWidth;
+// Where a table's strings may start: inside its string data, before a zero
+// character on their own grid, so that each ends inside the data.
+struct StringBounds {
+    uint32_t dataSize;    // whole characters only
+    int64_t lastZero[2];  // last zero character for each parity of the grid, or -1
+};
+
+StringBounds stringBounds(const uint8_t* data, uint32_t dataSize, uint32_t w) {
+    StringBounds b{};
     // Only whole characters count: a trailing half character is ignored, so
     // that every string and its terminator fit the table's text.
-    dataSize -= dataSize % w;
-    // Last offset, for each parity of the character grid, whose character
-    // is zero; a string is terminated inside the data exactly when such a
-    // zero lies at or after its start on its own grid.
-    int64_t lastZero[2] = {-1, -1};
+    b.dataSize = dataSize - dataSize % w;
+    b.lastZero[0] = b.lastZero[1] = -1;
     bool found[2] = {false, false};
-    for (int64_t p = (int64_t)dataSize - 1; p >= 0; --p) {
+    for (int64_t p = (int64_t)b.dataSize - 1; p >= 0; --p) {
         if (data[p] != 0) continue;
         int parity = w == 2 ? (int)(p & 1) : 0;
         if (!found[parity]) {
             found[parity] = true;
-            lastZero[parity] = p;
+            b.lastZero[parity] = p;
         }
         if (found[0] && (w == 1 || found[1])) break;
     }
-    for (uint32_t k = 0; k < n; ++k) {
-        uint32_t offset = read32(d.image + tkey + 8 + (uint64_t)k * d.keyRecordSize);
-        if (offset >= dataSize) return false;
-        int parity = w == 2 ? (int)(offset & 1) : 0;
-        if (lastZero[parity] < (int64_t)offset) return false;
-    }
-    return true;
+    return b;
+}
+
+// A string at this offset starts inside the data and is terminated there.
+bool stringInside(const StringBounds& b, uint32_t offset, uint32_t w) {
+    if (offset >= b.dataSize) return false;
+    int parity = w == 2 ? (int)(offset & 1) : 0;
+    return b.lastZero[parity] >= (int64_t)offset;
 }
 
 // Copies one string from the file into rawText, keeping the low byte of
@@ -119,13 +116,6 @@ uint32_t narrowText(char* destination, const uint8_t* source, const uint8_t* end
     return n;
 }
 
-void mergeRuns(GxtEntry** a, GxtEntry** out, uint32_t lo, uint32_t mid, uint32_t hi, EntryComparison compare) {
-    uint32_t i = lo, j = mid, k = lo;
-    while (i < mid && j < hi) out[k++] = compare(a[i], a[j]) <= 0 ? a[i++] : a[j++];
-    while (i < mid) out[k++] = a[i++];
-    while (j < hi) out[k++] = a[j++];
-}
-
 }  // namespace
 
 void* documentAlloc(size_t size) { return heapAlloc(gDocument.heap, kHeapFlags, size); }
@@ -134,95 +124,25 @@ void documentFree(void* block) {
     if (block) heapFree(gDocument.heap, 0, block);
 }
 
-int compareTextPosition(const GxtEntry* x, const GxtEntry* y) { return x->textPos - y->textPos; }
-
-int compareHash(const GxtEntry* x, const GxtEntry* y) {
-    if (x->hash > y->hash) return 1;
-    if (x->hash < y->hash) return -1;
-    return 0;
-}
-
 namespace {
 
-void mergeSort(GxtEntry** entries, uint32_t count, EntryComparison compare, GxtEntry** scratch) {
-    // Bottom-up merge sort over insertion-sorted runs: stable, so entries
-    // that compare equal keep the order they had.
-    const uint32_t kRun = 16;
-    for (uint32_t lo = 0; lo < count; lo += kRun) {
-        uint32_t hi = lo + kRun < count ? lo + kRun : count;
-        for (uint32_t i = lo + 1; i < hi; ++i) {
-            GxtEntry* r = entries[i];
-            uint32_t j = i;
-            while (j > lo && compare(entries[j - 1], r) > 0) {
-                entries[j] = entries[j - 1];
-                --j;
-            }
-            entries[j] = r;
-        }
-    }
-    GxtEntry** from = entries;
-    GxtEntry** to = scratch;
-    for (uint32_t width = kRun; width < count; width *= 2) {
-        for (uint32_t lo = 0; lo < count; lo += 2 * width) {
-            uint32_t mid = lo + width < count ? lo + width : count;
-            uint32_t hi = lo + 2 * width < count ? lo + 2 * width : count;
-            mergeRuns(from, to, lo, mid, hi, compare);
-        }
-        GxtEntry** t = from;
-        from = to;
-        to = t;
-    }
-    if (from != entries)
-        for (uint32_t i = 0; i < count; ++i) entries[i] = from[i];
-}
+uint32_t sortKey(const GxtEntry& e, bool byHash) { return byHash ? e.hash : (uint32_t)e.textPos; }
 
-// Sorts by an unsigned 32-bit key: each value holds the key above the
-// entry's place in the input, and a least-significant-digit radix sort over
-// the key's bytes keeps equal keys in their input order.
-void radixSort(GxtEntry** entries, uint32_t count, bool byHash, uint64_t* scratch) {
-    auto keyOf = [byHash](const GxtEntry* e) { return byHash ? e->hash : (uint32_t)e->textPos; };
-    // Files usually hold their strings in record order or in its reverse:
-    // an ordered run needs nothing, a strictly falling one only turning round.
-    bool rising = true, falling = true;
+// Whether the keys already rise (equal keys keep their order) or strictly
+// fall; real files hold their strings, and hashed ones their hashes, in
+// record order, and some hold the strings in its reverse.
+GxtOrderKind runKind(const GxtEntry* entries, uint32_t count, bool byHash) {
+    bool rising = true, falling = count > 1;
     for (uint32_t i = 1; i < count && (rising || falling); ++i) {
-        uint32_t x = keyOf(entries[i - 1]), y = keyOf(entries[i]);
+        uint32_t x = sortKey(entries[i - 1], byHash), y = sortKey(entries[i], byHash);
         if (x > y) rising = false;
         if (x <= y) falling = false;
     }
-    if (rising) return;
-    if (falling) {
-        for (uint32_t i = 0, j = count - 1; i < j; ++i, --j) {
-            GxtEntry* t = entries[i];
-            entries[i] = entries[j];
-            entries[j] = t;
-        }
-        return;
-    }
-    uint64_t* a = scratch;
-    uint64_t* b = scratch + count;
-    for (uint32_t i = 0; i < count; ++i) a[i] = ((uint64_t)keyOf(entries[i]) << 32) | i;
-    for (int shift = 32; shift < 64; shift += 8) {
-        uint32_t counts[256] = {};
-        for (uint32_t i = 0; i < count; ++i) ++counts[(a[i] >> shift) & 0xFF];
-        if (counts[(a[0] >> shift) & 0xFF] == count) continue;  // one digit: nothing moves
-        uint32_t sum = 0;
-        for (uint32_t& c : counts) {
-            uint32_t n = c;
-            c = sum;
-            sum += n;
-        }
-        for (uint32_t i = 0; i < count; ++i) b[counts[(a[i] >> shift) & 0xFF]++] = a[i];
-        uint64_t* t = a;
-        a = b;
-        b = t;
-    }
-    GxtEntry** sorted = reinterpret_cast<GxtEntry**>(b);
-    for (uint32_t i = 0; i < count; ++i) sorted[i] = entries[(uint32_t)a[i]];
-    for (uint32_t i = 0; i < count; ++i) entries[i] = sorted[i];
+    return rising ? kOrderIdentity : falling ? kOrderReverse : kOrderArray;
 }
 
-// The placeholder name of a hashed entry: eight lower-case hexadecimal
-// digits, as numberToText gives them, written for a million entries at once.
+}  // namespace
+
 void printHash(char* name, uint32_t hash) {
     static const char kDigits[] = "0123456789abcdef";
     for (int i = 7; i >= 0; --i) {
@@ -232,16 +152,50 @@ void printHash(char* name, uint32_t hash) {
     name[8] = 0;
 }
 
+namespace {
+
+void radixOrder(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, uint64_t* scratch) {
+    // A least-significant-digit radix sort of (key, record index) pairs over
+    // 11-bit digits of the key: three passes cover 32 bits, a pass whose
+    // digit is the same everywhere is skipped, and equal keys keep their
+    // record order. The counts of all three digits are taken in the one
+    // pass that reads the keys.
+    constexpr uint32_t kDigitBits = 11, kDigits = 1u << kDigitBits, kPasses = 3;
+    uint32_t counts[kPasses][kDigits] = {};
+    uint64_t* a = scratch;
+    uint64_t* b = scratch + count;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t key = sortKey(entries[i], byHash);
+        a[i] = ((uint64_t)key << 16) | i;
+        ++counts[0][key & (kDigits - 1)];
+        ++counts[1][(key >> kDigitBits) & (kDigits - 1)];
+        ++counts[2][key >> (2 * kDigitBits)];
+    }
+    for (uint32_t pass = 0; pass < kPasses; ++pass) {
+        const uint32_t shift = 16 + pass * kDigitBits;
+        uint32_t* digitCounts = counts[pass];
+        if (digitCounts[(a[0] >> shift) & (kDigits - 1)] == count) continue;
+        uint32_t sum = 0;
+        for (uint32_t d = 0; d < kDigits; ++d) {
+            uint32_t& c = digitCounts[d];
+            uint32_t n = c;
+            c = sum;
+            sum += n;
+        }
+        for (uint32_t i = 0; i < count; ++i) b[digitCounts[(a[i] >> shift) & (kDigits - 1)]++] = a[i];
+        uint64_t* t = a;
+        a = b;
+        b = t;
+    }
+    for (uint32_t i = 0; i < count; ++i) order[i] = (uint16_t)a[i];
+}
+
 }  // namespace
 
-void sortEntries(GxtEntry** entries, uint32_t count, EntryComparison compare, uint64_t* scratch) {
-    if (count < 2) return;
-    // Text positions are never negative, so both known orders are orders of
-    // unsigned 32-bit keys.
-    if (compare == compareHash || compare == compareTextPosition)
-        radixSort(entries, count, compare == compareHash, scratch);
-    else
-        mergeSort(entries, count, compare, reinterpret_cast<GxtEntry**>(scratch));
+GxtOrderKind sortRecords(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, uint64_t* scratch) {
+    GxtOrderKind kind = runKind(entries, count, byHash);
+    if (kind == kOrderArray) radixOrder(entries, count, byHash, order, scratch);
+    return kind;
 }
 
 int loadDocument(const char* path) {
@@ -264,7 +218,8 @@ int loadDocument(const char* path) {
         fileClose(file);
         return 2003;
     }
-    d.image = static_cast<uint8_t*>(heapAlloc(d.heap, kHeapFlags, size));
+    // One byte more than the file, so that a zero always follows its text.
+    d.image = static_cast<uint8_t*>(heapAlloc(d.heap, kHeapFlags, (size_t)size + 1));
     if (!d.image) {
         fileClose(file);
         return 2004;
@@ -309,15 +264,17 @@ bool tableChunks(uint32_t i, uint64_t* tkey, uint32_t* keyBytes, uint32_t* dataS
 int buildIndex() {
     GxtDocument& d = gDocument;
     if (d.keyScheme != '0' && d.keyScheme != '@') return 0;
+    const uint64_t size = d.imageSize;
     uint32_t n = 1;
     if (d.formatVariant != '0') {
         n = read32(d.image + d.headerSize + 4) / 12;
-        if ((uint64_t)d.headerSize + 8 + 12ull * n > d.imageSize) return 0;
+        if ((uint64_t)d.headerSize + 8 + 12ull * n > size) return 0;
     }
-    // Every table is checked before anything is allocated. Tables may share
-    // their blocks, so what they claim together can exceed the file many
-    // times over: the sums, kept in 64 bits, are bounded by the memory the
-    // document may take instead.
+    // Every table is checked before anything is allocated, and its entries
+    // counted, so that the entries of all tables take one block. Tables may
+    // share their blocks, so what they claim together can exceed the file
+    // many times over: the sums, kept in 64 bits, are bounded by the memory
+    // the document may take instead.
     uint64_t tkey = 0;
     uint32_t keyBytes = 0, dataSize = 0;
     uint64_t totalRecords = 0;
@@ -327,39 +284,56 @@ int buildIndex() {
         totalRecords += keyBytes / d.keyRecordSize;
         totalText += dataSize / d.charWidth;
         if (documentMemory(totalRecords, totalText) > kMaxDocumentMemory) return 0;
-        if (!stringsInside(tkey, keyBytes / d.keyRecordSize, keyBytes, dataSize)) return 0;
     }
-
     d.tables = static_cast<GxtTable*>(documentAlloc(sizeof(GxtTable) * (size_t)n));
     if (!d.tables) return 0;
     d.tableCount = n;
+    d.entries = static_cast<GxtEntry*>(documentAlloc(sizeof(GxtEntry) * (size_t)totalRecords));
+    if (!d.entries) return 0;
+    d.entryTotal = (uint32_t)totalRecords;
+    if (d.keyScheme == '0') {
+        d.keyNames = static_cast<char*>(documentAlloc(kShortNameSize * (size_t)totalRecords));
+        if (!d.keyNames) return 0;
+    }
+    // In 1-byte layouts the file image is the text: a string's position is
+    // its offset in the file. In 2-byte layouts the tables' texts follow one
+    // another in a text buffer of their own.
+    const bool textInImage = d.charWidth == 1;
+    if (textInImage) d.textTotal = d.imageSize;
+    uint32_t first = 0;
     for (uint32_t i = 0; i < n; ++i) {
         GxtTable& t = d.tables[i];
         if (d.formatVariant == '0') copyBounded(t.name, "MAIN", 8);
         else for (int c = 0; c < 8; ++c) t.name[c] = (char)d.image[d.headerSize + 8 + 12ull * i + c];
         tableChunks(i, &tkey, &keyBytes, &dataSize);
         const uint32_t entries = keyBytes / d.keyRecordSize;
-        t.entries = static_cast<GxtEntry*>(documentAlloc(sizeof(GxtEntry) * (size_t)entries));
-        if (!t.entries) return 0;
-        t.keyOrder = static_cast<GxtEntry**>(documentAlloc(sizeof(GxtEntry*) * (size_t)entries));
-        if (!t.keyOrder) return 0;
-        t.rowOrder = static_cast<GxtEntry**>(documentAlloc(sizeof(GxtEntry*) * (size_t)entries));
-        if (!t.rowOrder) return 0;
+        t.entries = d.entries + first;
         t.entryCount = entries;
-        uint32_t base = d.textTotal;
-        d.textTotal += dataSize / d.charWidth;
-        for (uint32_t k = 0; k < entries; ++k) {
-            const uint8_t* record = d.image + tkey + 8 + (uint64_t)k * d.keyRecordSize;
-            uint32_t offset = read32(record);
-            GxtEntry& e = t.entries[k];
-            if (d.keyScheme == '0') {
+        uint32_t base = textInImage ? (uint32_t)(tkey + 16 + keyBytes) : d.textTotal;
+        if (!textInImage) d.textTotal += dataSize / d.charWidth;
+        // Every record must point at a string that starts and ends inside
+        // the table's string data.
+        const StringBounds bounds = stringBounds(d.image + tkey + 16 + keyBytes, dataSize, d.charWidth);
+        const uint8_t* record = d.image + tkey + 8;
+        if (d.keyScheme == '0') {
+            for (uint32_t k = 0; k < entries; ++k, record += d.keyRecordSize) {
+                uint32_t offset = read32(record);
+                if (!stringInside(bounds, offset, d.charWidth)) return 0;
+                GxtEntry& e = t.entries[k];
                 e.textPos = (int32_t)(base + (offset >> 1));
-                for (int c = 0; c < 8; ++c) e.name[c] = (char)record[4 + c];
-            } else {
-                e.textPos = (int32_t)(base + offset);
-                e.hash = read32(record + 4);
+                e.side = kEntryNameKnown;
+                char* name = d.keyNames + kShortNameSize * (size_t)(first + k);
+                for (int c = 0; c < 8; ++c) name[c] = (char)record[4 + c];
+            }
+        } else {
+            for (uint32_t k = 0; k < entries; ++k, record += d.keyRecordSize) {
+                uint32_t offset = read32(record);
+                if (!stringInside(bounds, offset, d.charWidth)) return 0;
+                t.entries[k].textPos = (int32_t)(base + offset);
+                t.entries[k].hash = read32(record + 4);
             }
         }
+        first += entries;
     }
     d.loaded = true;
     return 1;
@@ -374,8 +348,8 @@ int buildIndex() {
 static void settleOverlaps(GxtTable& t) {
     bool overlap = false;
     for (uint32_t k = 1; k < t.entryCount && !overlap; ++k) {
-        const GxtEntry* a = t.rowOrder[k - 1];
-        const GxtEntry* b = t.rowOrder[k];
+        const GxtEntry* a = tableRow(t, k - 1);
+        const GxtEntry* b = tableRow(t, k);
         if (a->textPos == b->textPos) overlap = a->storedLength != b->storedLength;
         else overlap = a->textPos + a->storedLength > b->textPos;
     }
@@ -386,13 +360,41 @@ static void settleOverlaps(GxtTable& t) {
     }
 }
 
+// Puts a table's entries in order by text position (its rows) or by hash,
+// keeping no array where the order is the record order or its reverse.
+static bool orderTable(GxtTable& t, bool byHash, GxtOrderKind kind, uint64_t* scratch) {
+    uint16_t* order = nullptr;
+    if (kind == kOrderArray) {
+        order = static_cast<uint16_t*>(documentAlloc(sizeof(uint16_t) * (size_t)t.entryCount));
+        if (!order) return false;
+        radixOrder(t.entries, t.entryCount, byHash, order, scratch);
+    }
+    if (byHash) {
+        t.keyKind = kind;
+        t.keyOrder = order;
+    } else {
+        t.rowKind = kind;
+        t.rowOrder = order;
+    }
+    return true;
+}
+
 int indexStrings() {
     GxtDocument& d = gDocument;
-    // One spare zero byte after the text keeps every string terminated.
-    d.rawText = static_cast<char*>(documentAlloc((size_t)d.textTotal + 1));
-    if (!d.rawText) return 0;
-    d.displayText = static_cast<char*>(documentAlloc((size_t)d.textTotal + 1));
-    if (!d.displayText) return 0;
+    const bool textInImage = d.charWidth == 1;
+    if (textInImage) {
+        // The file's strings are already where the text positions say, each
+        // with its terminator (the loader has checked that).
+        d.rawText = reinterpret_cast<char*>(d.image);
+        d.displayText = decodeTable::isIdentity(gAppliedTable) ? d.rawText : static_cast<char*>(documentAlloc((size_t)d.textTotal + 1));
+        if (!d.displayText) return 0;
+    } else {
+        // One spare zero byte after the text keeps every string terminated.
+        d.rawText = static_cast<char*>(documentAlloc((size_t)d.textTotal + 1));
+        if (!d.rawText) return 0;
+        d.displayText = static_cast<char*>(documentAlloc((size_t)d.textTotal + 1));
+        if (!d.displayText) return 0;
+    }
     uint32_t largest = 0;
     for (uint32_t i = 0; i < d.tableCount; ++i)
         if (d.tables[i].entryCount > largest) largest = d.tables[i].entryCount;
@@ -403,29 +405,38 @@ int indexStrings() {
     }
     for (uint32_t i = 0; i < d.tableCount; ++i) {
         GxtTable& t = d.tables[i];
-        uint64_t tkey = tkeyOffset(i);
-        uint32_t keyBytes = read32(d.image + tkey + 4);
-        const uint8_t* data = d.image + tkey + 16 + keyBytes;
-        uint32_t dataSize = read32(d.image + tkey + 12 + keyBytes);
-        const uint8_t* end = data + (dataSize - dataSize % d.charWidth);
-        for (uint32_t k = 0; k < t.entryCount; ++k) {
-            GxtEntry& e = t.entries[k];
-            uint32_t offset = read32(d.image + tkey + 8 + (uint64_t)k * d.keyRecordSize);
-            uint32_t length = narrowText(d.rawText + e.textPos, data + offset, end, d.charWidth);
-            e.storedLength = (int32_t)length + 1;
-            e.keyIndex = (int32_t)k;
-            if (d.keyScheme == '@') {
-                printHash(e.name, e.hash);
-                e.nameKnown = 0;
-            } else {
-                e.nameKnown = 1;
+        GxtOrderKind rowKind;
+        if (textInImage) {
+            // Measuring the strings also tells whether their positions rise
+            // or fall.
+            bool rising = true, falling = t.entryCount > 1;
+            for (uint32_t k = 0; k < t.entryCount; ++k) {
+                GxtEntry& e = t.entries[k];
+                e.storedLength = (int32_t)strlen(d.rawText + e.textPos) + 1;
+                if (k > 0) {
+                    if (t.entries[k - 1].textPos > e.textPos) rising = false;
+                    if (t.entries[k - 1].textPos <= e.textPos) falling = false;
+                }
             }
-            t.keyOrder[k] = &e;
-            t.rowOrder[k] = &e;
+            rowKind = rising ? kOrderIdentity : falling ? kOrderReverse : kOrderArray;
+        } else {
+            uint64_t tkey = tkeyOffset(i);
+            uint32_t keyBytes = read32(d.image + tkey + 4);
+            const uint8_t* data = d.image + tkey + 16 + keyBytes;
+            uint32_t dataSize = read32(d.image + tkey + 12 + keyBytes);
+            const uint8_t* end = data + (dataSize - dataSize % d.charWidth);
+            for (uint32_t k = 0; k < t.entryCount; ++k) {
+                GxtEntry& e = t.entries[k];
+                uint32_t offset = read32(d.image + tkey + 8 + (uint64_t)k * d.keyRecordSize);
+                uint32_t length = narrowText(d.rawText + e.textPos, data + offset, end, d.charWidth);
+                e.storedLength = (int32_t)length + 1;
+            }
+            rowKind = runKind(t.entries, t.entryCount, false);
         }
-        sortEntries(t.rowOrder, t.entryCount, compareTextPosition, scratch);
-        if (d.keyScheme == '@') sortEntries(t.keyOrder, t.entryCount, compareHash, scratch);
-        settleOverlaps(t);
+        if (!orderTable(t, false, rowKind, scratch)) return 0;
+        if (d.keyScheme == '@' && !orderTable(t, true, runKind(t.entries, t.entryCount, true), scratch)) return 0;
+        // Strings that overlap in the file image read alike from every start.
+        if (!textInImage) settleOverlaps(t);
     }
     documentFree(scratch);
     return 1;
@@ -438,7 +449,8 @@ int indexDocument() {
         releaseDocument();
         return 2208;
     }
-    heapFree(d.heap, 0, d.image);
+    // In 1-byte layouts the image lives on as the text.
+    if (reinterpret_cast<char*>(d.image) != d.rawText) heapFree(d.heap, 0, d.image);
     d.image = nullptr;
     d.imageSize = 0;
     return 0;

@@ -129,8 +129,9 @@ bool buildNames() {
     for (uint32_t i = 0; i < d.tableCount; ++i) {
         const GxtTable& t = d.tables[i];
         for (uint32_t k = 0; k < t.entryCount; ++k) {
+            GxtEntry* e = tableKey(t, k);
             uint64_t key = 0;
-            if (packName(t.keyOrder[k]->name, &key)) enterKey(slots, gNames.mask, key, t.keyOrder[k]);
+            if (packName(entryName(e), &key)) enterKey(slots, gNames.mask, key, e);
         }
     }
     return true;
@@ -143,7 +144,8 @@ bool entryKey(const GxtEntry* e, uint64_t* key) {
         *key = e->hash;
         return true;
     }
-    return packName(e->name, key);
+    const char* name = entryName(e);
+    return name && packName(name, key);
 }
 
 // The key a lookup by name (or, without a name in a hashed document, by
@@ -168,16 +170,16 @@ bool nameIndexLookup(const char* name, GxtEntry** found) {
 
 KeyIndex buildShownRowIndex() {
     KeyIndex index{};
-    uint32_t count = 0;
-    GxtEntry* const* rows = shownRows(&count);
-    if (!rows) return index;
-    const uint64_t slots = slotCountFor(count);
+    const ShownRows rows = shownRows();
+    if (rows.count == 0) return index;
+    const uint64_t slots = slotCountFor(rows.count);
     index.slots = static_cast<KeySlot*>(documentAlloc(sizeof(KeySlot) * (size_t)slots));
     if (!index.slots) return index;
     index.mask = (uint32_t)(slots - 1);
-    for (uint32_t r = 0; r < count; ++r) {
+    for (uint32_t r = 0; r < rows.count; ++r) {
+        GxtEntry* e = shownRow(rows, r);
         uint64_t key = 0;
-        if (entryKey(rows[r], &key)) enterKey(index.slots, index.mask, key, rows[r]);
+        if (entryKey(e, &key)) enterKey(index.slots, index.mask, key, e);
     }
     return index;
 }
@@ -187,11 +189,11 @@ GxtEntry* findShownEntry(const KeyIndex& index, const char* name, uint32_t hash)
     if (!lookupKey(name, hash, &key)) return nullptr;
     if (index.slots) return lookUpKey(index.slots, index.mask, key);
     // No memory for the index: search the rows in turn.
-    uint32_t count = 0;
-    GxtEntry* const* rows = shownRows(&count);
-    for (uint32_t r = 0; r < count; ++r) {
+    const ShownRows rows = shownRows();
+    for (uint32_t r = 0; r < rows.count; ++r) {
+        GxtEntry* e = shownRow(rows, r);
         uint64_t rowKey = 0;
-        if (entryKey(rows[r], &rowKey) && rowKey == key) return rows[r];
+        if (entryKey(e, &rowKey) && rowKey == key) return e;
     }
     return nullptr;
 }

@@ -49,7 +49,7 @@ int exportIds(const char* path) {
         const GxtTable& t = d.tables[i];
         uint64_t size = 0;
         for (uint32_t r = 0; r < t.entryCount; ++r)
-            if (t.rowOrder[r]->nameKnown) size += textLength(t.rowOrder[r]->name) + 2;
+            if (const char* name = entryName(tableRow(t, r))) size += textLength(name) + 2;
         if (size == 0) continue;
         char* bytes = static_cast<char*>(documentAlloc((size_t)size));
         if (!bytes) {
@@ -58,9 +58,9 @@ int exportIds(const char* path) {
         }
         uint32_t at = 0;
         for (uint32_t r = 0; r < t.entryCount; ++r) {
-            const GxtEntry* e = t.rowOrder[r];
-            if (!e->nameKnown) continue;
-            at += copyText(bytes + at, e->name);
+            const char* name = entryName(tableRow(t, r));
+            if (!name) continue;
+            at += copyText(bytes + at, name);
             bytes[at++] = '\r';
             bytes[at++] = '\n';
         }

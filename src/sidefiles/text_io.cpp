@@ -16,9 +16,9 @@ constexpr uint32_t kHashKeyLength = 10;
 // would not read back whole (a byte outside the key bytes, or an "=") goes
 // out as the entry's hash instead, so that the line comes back to its entry.
 bool writesName(const GxtEntry* e) {
-    if (!e->nameKnown) return false;
+    if (!entryNameKnown(e)) return false;
     if (!gDocument.hashedKeys) return true;
-    for (const char* c = e->name; *c; ++c)
+    for (const char* c = entryName(e); *c; ++c)
         if (!isTokenByte((uint8_t)*c) || *c == '=') return false;
     return true;
 }
@@ -33,21 +33,21 @@ const char* textOrEmpty(const GxtEntry* e) {
 namespace {
 
 // The bytes of the lines of the given rows: "KEY=TEXT" and CR LF each.
-uint64_t rowLinesSize(GxtEntry* const* rows, uint32_t count) {
+uint64_t rowLinesSize(const ShownRows& rows) {
     uint64_t size = 0;
-    for (uint32_t r = 0; r < count; ++r) {
-        const GxtEntry* e = rows[r];
-        size += (writesName(e) ? textLength(e->name) : kHashKeyLength) + textLength(textOrEmpty(e)) + 3;
+    for (uint32_t r = 0; r < rows.count; ++r) {
+        const GxtEntry* e = shownRow(rows, r);
+        size += (writesName(e) ? textLength(entryName(e)) : kHashKeyLength) + textLength(textOrEmpty(e)) + 3;
     }
     return size;
 }
 
-uint32_t putRowLines(char* out, GxtEntry* const* rows, uint32_t count) {
+uint32_t putRowLines(char* out, const ShownRows& rows) {
     uint32_t at = 0;
-    for (uint32_t r = 0; r < count; ++r) {
-        const GxtEntry* e = rows[r];
+    for (uint32_t r = 0; r < rows.count; ++r) {
+        const GxtEntry* e = shownRow(rows, r);
         if (writesName(e)) {
-            at += copyText(out + at, e->name);
+            at += copyText(out + at, entryName(e));
         } else {
             out[at++] = '0';
             out[at++] = 'x';
@@ -114,12 +114,11 @@ char* allocOutput(uint64_t size) {
 int exportText(const char* path, const TextEncoding* encoding, TextConversionFailure* failure) {
     if (!path) return 7000;
     waitIndexWorker();
-    uint32_t count = 0;
-    GxtEntry* const* rows = shownRows(&count);
-    if (!rows) return 7001;
-    char* out = allocOutput(rowLinesSize(rows, count));
+    const ShownRows rows = shownRows();
+    if (!rows.list && !rows.table) return 7001;
+    char* out = allocOutput(rowLinesSize(rows));
     if (!out) return 7002;
-    return writeAndRelease(path, out, putRowLines(out, rows, count), encoding, failure);
+    return writeAndRelease(path, out, putRowLines(out, rows), encoding, failure);
 }
 
 int exportAllText(const char* path, const TextEncoding* encoding, TextConversionFailure* failure) {
@@ -141,14 +140,13 @@ int exportAllText(const char* path, const TextEncoding* encoding, TextConversion
             name[n + 1] = '\r';
             name[n + 2] = '\n';
             selectTable(i);
-            uint32_t count = 0;
-            GxtEntry* const* rows = shownRows(&count);
+            const ShownRows rows = shownRows();
             if (!out) {
-                size += n + 3 + rowLinesSize(rows, count);
+                size += n + 3 + rowLinesSize(rows);
                 continue;
             }
             size += copyText(out + size, name);
-            size += putRowLines(out + size, rows, count);
+            size += putRowLines(out + size, rows);
         }
         if (out) break;
         out = allocOutput(size);
@@ -278,7 +276,8 @@ GxtEntry* entryNamedLikeHashKey(const TextImport& in, const char* digits) {
     copyBounded(full + 2, digits, kKeyLimit + 1);
     GxtEntry* e = findShownEntry(in.shown, full, 0);
     if (!e) e = findEntry(full, 0);
-    return e && e->nameKnown && compareText(e->name, full, kNameFieldSize + 1, 0) == 0 ? e : nullptr;
+    const char* known = entryName(e);
+    return known && compareText(known, full, textLength(known) + 1, 0) == 0 ? e : nullptr;
 }
 
 // Reads one line from in.at, which holds its first byte: "KEY=TEXT". The

@@ -32,7 +32,7 @@ protected:
         SendMessageA(newText(dialog), EM_SETSEL, 0, -1);
         SendMessageA(newText(dialog), EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
     }
-    bool edited(uint32_t row) { return entryAtRow(row)->replacementText != nullptr; }
+    bool edited(uint32_t row) { return entryReplacementText(entryAtRow(row)) != nullptr; }
 };
 
 TEST_F(EditStringTest, ShowsTheTextTheFileTextAndAGreyedHash) {

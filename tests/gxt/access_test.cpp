@@ -191,6 +191,32 @@ TEST_F(EntryAccess, HashedEntriesAreNamedOnceWithinTheNameLimit) {
     EXPECT_STREQ(rowKeyName(0), "NAMED");
 }
 
+TEST_F(EntryAccess, NamesAndTextsStayWhereTheyWereHandedOut) {
+    // Printed hashes, names and edited texts handed out early must still be
+    // there after thousands of other entries have been named and edited.
+    GenDocument doc = oneTable('@', {});
+    for (uint32_t i = 0; i < 6000; ++i) doc.tables[0].entries.push_back({"K" + std::to_string(i), 0, "t"});
+    ASSERT_EQ(openGenerated(doc), 0);
+    selectTable(0);
+    const char* hashName = rowHashName(0);
+    ASSERT_NE(hashName, nullptr);
+    const std::string printed = hashName;
+    ASSERT_EQ(setRowName(1, "one"), 1);
+    const char* name = rowKeyName(1);
+    ASSERT_EQ(setRowText(2, "two", 3), 1);
+    const char* text = rowText(2);
+    for (uint32_t r = 3; r < 6000; ++r) {
+        ASSERT_NE(rowHashName(r), nullptr);
+        ASSERT_EQ(setRowName(r, "x"), 1);
+        ASSERT_EQ(setRowText(r, "y", 1), 1);
+    }
+    EXPECT_EQ(printed, hashName);
+    EXPECT_EQ(hashName, rowHashName(0));
+    EXPECT_STREQ(name, "one");
+    EXPECT_STREQ(text, "two");
+    EXPECT_STREQ(rowKeyName(5999), "x");
+}
+
 TEST_F(EntryAccess, ReplacementTexts) {
     ASSERT_EQ(openGenerated(oneTable('1', {{"FIRST", "first"}, {"A", "original"}})), 0);
     selectTable(0);

@@ -83,30 +83,36 @@ TEST_F(IndexWorker, WithoutAThreadTheIndexIsBuiltAtOnce) {
 }
 
 TEST_F(IndexWorker, SortingMatchesAStableInsertionSort) {
-    // Many equal keys, keys that differ in every byte, and a comparison of
-    // its own: every path must keep equal keys in their order, exactly as an
-    // insertion sort does.
-    std::vector<GxtEntry> entries(5000);
-    for (uint32_t i = 0; i < entries.size(); ++i) {
-        entries[i].hash = (uint32_t)(((entries.size() - i) / 3) % 97) * 0x9E3779B1u;
-        entries[i].keyIndex = (int32_t)i;
-        entries[i].textPos = (int32_t)((i * 7919) % 1013) << (i % 3 == 0 ? 16 : 0);
-    }
-    auto byKeyIndexDescending = [](const GxtEntry* x, const GxtEntry* y) { return y->keyIndex / 7 - x->keyIndex / 7; };
-    for (EntryComparison compare : {compareHash, compareTextPosition, (EntryComparison)byKeyIndexDescending}) {
-        std::vector<GxtEntry*> a(entries.size()), b(entries.size());
-        std::vector<uint64_t> scratch(2 * entries.size());
-        for (size_t i = 0; i < entries.size(); ++i) a[i] = b[i] = &entries[i];
-        sortEntries(a.data(), (uint32_t)a.size(), compare, scratch.data());
-        for (size_t i = 0; i < b.size(); ++i) {
-            GxtEntry* r = b[i];
-            size_t j = i;
-            while (j > 0 && compare(b[j - 1], r) > 0) {
-                b[j] = b[j - 1];
-                --j;
+    // Many equal keys, keys that differ in every digit, keys already in
+    // order, strictly falling and falling with ties: every path must give
+    // the order an insertion sort gives, equal keys in record order.
+    const uint32_t n = 5000;
+    auto mixed = [](uint32_t i) { return ((n - i) / 3 % 97) * 0x9E3779B1u ^ ((i * 7919) % 1013) << (i % 3 == 0 ? 21 : 0); };
+    auto rising = [](uint32_t i) { return i / 2; };
+    auto falling = [](uint32_t i) { return 3 * (n - i); };
+    auto fallingWithTies = [](uint32_t i) { return (n - i) / 2; };
+    for (uint32_t (*keyOf)(uint32_t) : {+mixed, +rising, +falling, +fallingWithTies}) {
+        for (bool byHash : {true, false}) {
+            std::vector<GxtEntry> entries(n);
+            for (uint32_t i = 0; i < n; ++i) {
+                if (byHash) entries[i].hash = keyOf(i);
+                else entries[i].textPos = (int32_t)(keyOf(i) & 0x7FFFFFFF);
             }
-            b[j] = r;
+            auto key = [&](uint32_t i) { return byHash ? entries[i].hash : (uint32_t)entries[i].textPos; };
+            std::vector<uint16_t> order(n);
+            std::vector<uint64_t> scratch(2 * n);
+            GxtOrderKind kind = sortRecords(entries.data(), n, byHash, order.data(), scratch.data());
+            std::vector<uint32_t> got(n), expected(n);
+            for (uint32_t i = 0; i < n; ++i) {
+                got[i] = orderedIndex(kind, order.data(), n, i);
+                uint32_t j = i;
+                while (j > 0 && key(expected[j - 1]) > key(i)) {
+                    expected[j] = expected[j - 1];
+                    --j;
+                }
+                expected[j] = i;
+            }
+            EXPECT_EQ(got, expected) << "by hash " << byHash;
         }
-        EXPECT_EQ(a, b);
     }
 }

@@ -199,3 +199,45 @@ std::vector<uint8_t> readFileBytes(const std::string& path) {
     fclose(f);
     return bytes;
 }
+
+uint32_t worstCaseHash(uint32_t serial) {
+    uint32_t x = serial;
+    x ^= x >> 16;
+    x *= 0x7feb352d;
+    x ^= x >> 15;
+    x *= 0x846ca68b;
+    x ^= x >> 16;
+    return x;
+}
+
+GenDocument worstCaseDocument(std::vector<uint32_t>* hashes) {
+    GenDocument doc;
+    doc.variant = '@';
+    const uint32_t limit = 0xFFFFFF;
+    const uint32_t fixed = 4 + 8 + 12 * 524 + 24 * 524;
+    const uint32_t perEntry = 8 + 8;  // key record and a 7-character string
+    uint32_t room = limit - fixed;
+    uint32_t serial = 0;
+    for (uint32_t t = 0; room >= perEntry && t < 524; ++t) {
+        GenTable table;
+        table.name = "T" + std::to_string(t);
+        uint32_t n = room / perEntry < 65535 ? room / perEntry : 65535;
+        table.entries.reserve(n);
+        for (uint32_t i = 0; i < n; ++i) {
+            char text[8];
+            snprintf(text, sizeof text, "s%06u", (serial * 7919) % 1000000);
+            uint32_t h = worstCaseHash(++serial);
+            table.entries.push_back({"", h, text});
+            if (hashes) hashes->push_back(h);
+        }
+        room -= n * perEntry;
+        doc.tables.push_back(std::move(table));
+    }
+    return doc;
+}
+
+GenOptions worstCaseOptions() {
+    GenOptions options;
+    options.order = GenStringOrder::Reverse;
+    return options;
+}

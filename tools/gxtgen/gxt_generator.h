@@ -61,5 +61,15 @@ std::vector<uint8_t> generateGxt(const GenDocument& doc, const GenOptions& optio
 GenDocument randomDocument(char variant, uint32_t seed, uint32_t maxEntriesPerTable,
                            bool printable = false);
 
+// The document at its worst for loading and saving: an '@' file just under
+// 16 MiB whose tables hold 65535 entries each (7-character strings), to be
+// generated with GenStringOrder::Reverse so that every table's rows must be
+// sorted. The key hashes are appended to hashes when it is given.
+GenDocument worstCaseDocument(std::vector<uint32_t>* hashes = nullptr);
+GenOptions worstCaseOptions();
+// The key hash of worstCaseDocument's serial-th key (from 1); spread over all
+// 32 bits, so that its tables must be sorted by hash.
+uint32_t worstCaseHash(uint32_t serial);
+
 bool writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> readFileBytes(const std::string& path);

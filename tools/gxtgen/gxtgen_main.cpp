@@ -4,6 +4,7 @@
 //                             DIR/expected what `vorn-cli info` and
 //                             `vorn-cli dump` must print for each
 //   vorn-gxtgen seeds DIR     a seed corpus for the GXT fuzz targets
+//   vorn-gxtgen worst FILE    the slowest file to load and save (16 MiB, '@')
 //
 // Every text here is our own; the mark-up (~r~, ~n~, ~k~~...~, ~1~) is the
 // kind the games use, so that the samples exercise the preview as well.
@@ -363,7 +364,8 @@ int writeSeeds(const std::string& dir) {
 int usage() {
     fputs("usage:\n"
           "  vorn-gxtgen samples DIR   write the sample GXT files (and DIR/expected)\n"
-          "  vorn-gxtgen seeds DIR     write a fuzz seed corpus\n",
+          "  vorn-gxtgen seeds DIR     write a fuzz seed corpus\n"
+          "  vorn-gxtgen worst FILE    write the worst-case file for loading and saving\n",
           stderr);
     return 2;
 }
@@ -374,5 +376,7 @@ int main(int argc, char** argv) {
     if (argc != 3) return usage();
     if (strcmp(argv[1], "samples") == 0) return writeSamples(argv[2]);
     if (strcmp(argv[1], "seeds") == 0) return writeSeeds(argv[2]);
+    if (strcmp(argv[1], "worst") == 0)
+        return writeFileBytes(argv[2], generateGxt(worstCaseDocument(), worstCaseOptions())) ? 0 : 1;
     return usage();
 }
