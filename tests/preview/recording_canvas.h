@@ -29,7 +29,6 @@ struct RecordingCanvas {
     uint32_t colour = 0x00123456;    // whatever the context had before
     PreviewFont font = FONT_PLACEHOLDER;
     bool transparent = false;
-    bool aligned = false;
     int passes = 0;                  // alignment calls seen
     int begins = 0;
     int finishes = 0;
@@ -49,34 +48,24 @@ inline PreviewCanvas RecordingCanvas::canvas() {
     PreviewCanvas c = {};
     c.context = this;
     c.beginText = [](void* ctx) {
-        auto* r = static_cast<RecordingCanvas*>(ctx);
-        r->begins++;
-        r->transparent = true;
-        r->fontBeforeBegin = r->font;
-        r->font = FONT_PREVIEW;
+        auto& r = *static_cast<RecordingCanvas*>(ctx);
+        r.begins++, r.transparent = true, r.fontBeforeBegin = r.font, r.font = FONT_PREVIEW;
     };
     c.finishText = [](void* ctx) {
-        auto* r = static_cast<RecordingCanvas*>(ctx);
-        r->finishes++;
-        r->transparent = false;
-        r->font = (PreviewFont)r->fontBeforeBegin;
+        auto& r = *static_cast<RecordingCanvas*>(ctx);
+        r.finishes++, r.transparent = false, r.font = (PreviewFont)r.fontBeforeBegin;
     };
     c.selectFont = [](void* ctx, PreviewFont f) { static_cast<RecordingCanvas*>(ctx)->font = f; };
     c.setTextColour = [](void* ctx, uint32_t colour) { static_cast<RecordingCanvas*>(ctx)->colour = colour; };
     c.textColour = [](void* ctx) { return static_cast<RecordingCanvas*>(ctx)->colour; };
-    c.alignToPen = [](void* ctx) {
-        auto* r = static_cast<RecordingCanvas*>(ctx);
-        r->aligned = true;
-        r->passes++;
-    };
+    c.alignToPen = [](void* ctx) { static_cast<RecordingCanvas*>(ctx)->passes++; };
     c.movePen = [](void* ctx, int32_t x, int32_t y) { static_cast<RecordingCanvas*>(ctx)->pen = {x, y}; };
     c.pen = [](void* ctx) { return static_cast<RecordingCanvas*>(ctx)->pen; };
     c.drawRun = [](void* ctx, const char* run, uint32_t length, const PreviewRect& clip) {
-        auto* r = static_cast<RecordingCanvas*>(ctx);
-        r->runs.push_back({std::string(run, length), r->pen.x, r->pen.y, r->colour, r->font,
-                           r->passes - 1, clip});
-        int32_t width = r->font == FONT_PREVIEW ? kPreviewCharWidth : kPlaceholderCharWidth;
-        if (r->aligned) r->pen.x += width * (int32_t)length;
+        auto& r = *static_cast<RecordingCanvas*>(ctx);
+        r.runs.push_back({std::string(run, length), r.pen.x, r.pen.y, r.colour, r.font, r.passes - 1, clip});
+        // Once aligned to the pen, drawing moves it.
+        if (r.passes) r.pen.x += (r.font == FONT_PREVIEW ? kPreviewCharWidth : kPlaceholderCharWidth) * (int32_t)length;
     };
     return c;
 }

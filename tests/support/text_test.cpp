@@ -30,23 +30,20 @@ TEST(TextHelpers, CopyTextAndLengthCountCharactersBeforeTheTerminator) {
     EXPECT_EQ(textLength(""), 0u);
 }
 
-TEST(TextHelpers, CompareTextFoldsCaseUnlessExact) {
-    EXPECT_EQ(compareText("abc", "ABC", 4, 0), 0);
-    EXPECT_EQ(compareText("abc", "ABC", 4, 1), 0x61 - 0x41);
-    EXPECT_EQ(compareText("ab", "abc", 3, 0), -99);
-    EXPECT_EQ(compareText("ab", "abc", 2, 0), 0);
-    // Bytes are compared unsigned.
-    EXPECT_EQ(compareText("\xff", "a", 1, 1), 0xff - 'a');
-    // Differences after folding are computed from the folded characters.
-    EXPECT_EQ(compareText("B", "c", 1, 0), 'b' - 'c');
-    // A zero in a's place leaves b's character unfolded.
-    EXPECT_EQ(compareText("", "A", 1, 0), -'A');
-}
-
-TEST(TextHelpers, CompareTextFoldsAccentedCapitals) {
-    // Windows-1252 capitals fold to their small letters.
-    EXPECT_EQ(compareText("\xc9t\xe9", "\xe9T\xc9", 4, 0), 0);
-    EXPECT_NE(compareText("\xd7", "\xf7", 1, 0), 0);  // the multiplication sign is no letter
+// Folds A to Z and the Windows-1252 capitals unless exact; bytes compare
+// unsigned, differences come from the folded characters.
+TEST(TextHelpers, CompareText) {
+    const struct {
+        const char *a, *b;
+        uint32_t n;
+        int exact, result;
+    } cases[] = {
+        {"abc", "ABC", 4, 0, 0},          {"abc", "ABC", 4, 1, 'a' - 'A'}, {"ab", "abc", 3, 0, -99},
+        {"ab", "abc", 2, 0, 0},           {"\xff", "a", 1, 1, 0xff - 'a'}, {"B", "c", 1, 0, 'b' - 'c'},
+        {"", "A", 1, 0, -'A'},            // a zero leaves the other character unfolded
+        {"\xc9t\xe9", "\xe9T\xc9", 4, 0, 0}, {"\xd7", "\xf7", 1, 0, 0xd7 - 0xf7},  // the sign is no letter
+    };
+    for (const auto& c : cases) EXPECT_EQ(compareText(c.a, c.b, c.n, c.exact), c.result) << c.a << " " << c.b;
 }
 
 TEST(TextHelpers, NumberToTextPadsAndUsesLowerCaseDigits) {
