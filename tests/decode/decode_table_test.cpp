@@ -141,6 +141,8 @@ TEST_F(DecodeTableTest, AssignDecodeAndEncode) {
     memset(out, 0, sizeof out);
     EXPECT_EQ(decodeTable::encode(gDecodeTable, out, "DACB", 1, 3), 3u);
     EXPECT_STREQ(out, "ABC");
+    decodeTable::assign(' ', '_');  // the lowest code goes through the table too
+    EXPECT_EQ(decoded(" _"), "_ ");
 }
 
 // A file read under any table saves back to its own bytes; an edited text is

@@ -78,6 +78,11 @@ TEST_F(PlatformFiles, ReplacingWriteIsAtomic) {
             std::filesystem::remove(path);
         }
     }
+    // A temporary file left behind by an earlier save is no obstacle.
+    write("t.txt.00.tmp~", std::string("stale"));
+    PlatformFile* f = fileCreateReplacing(dir.file("t.txt").c_str());
+    ASSERT_TRUE(f && fileWrite(f, "new", 3) && fileFinish(f));
+    EXPECT_EQ(textOf(readFileBytes(dir.file("t.txt"))), "new");
 }
 
 TEST_F(PlatformFiles, ReplacingWriteRefusesWhatCannotBeWritten) {
