@@ -114,8 +114,8 @@ TEST_F(OptionsTest, TheMenuSpeaksTheLanguageOfTheSession) {
     gShell.gxtModified = 1;
     driver.then(DialogDriver::press(IDCANCEL));
     command(IDM_CLOSE_GXT);
-    ASSERT_EQ(driver.seen().size(), 1u);
-    EXPECT_EQ(driver.seen()[0].text, russian ? "\xD1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC \xE8\xE7\xEC\xE5\xED\xE5\xED\xE8\xFF"
+    ASSERT_EQ(driver.seen.size(), 1u);
+    EXPECT_EQ(driver.seen[0].text, russian ? "\xD1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC \xE8\xE7\xEC\xE5\xED\xE5\xED\xE8\xFF"
                                                " \xE2 Gxt \xF4\xE0\xE9\xEB\xE5?"
                                              : "Save changes to Gxt file?");
 }

@@ -1,7 +1,7 @@
 // The Guess ID dialog on the real main window: the hash following every
 // keystroke, OK offered exactly while it matches, the name limits of the
 // two hashed layouts, and what naming an entry changes on screen.
-#include "dialog_test_support.h"
+#include "app_test_support.h"
 
 #include <commctrl.h>
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-class GuessIdTest : public DialogTest {
+class GuessIdTest : public ShellTest {
 protected:
     void openHashed(char variant) {
         GenDocument doc;
@@ -51,7 +51,7 @@ TEST_F(GuessIdTest, TheHashFollowsEveryLetterAndOkNamesAMatchOnScreen) {
         // The dialog out of the way and the list painted: OK must repaint
         // the list itself for the name to show.
         SetWindowPos(dialog, nullptr, -3000, -3000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        pumpDialog(dialog);
+        pumpMessages(dialog);
         ValidateRect(gShell.entryList, nullptr);
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         EXPECT_FALSE(IsWindowVisible(dialog));
@@ -65,8 +65,8 @@ TEST_F(GuessIdTest, TheHashFollowsEveryLetterAndOkNamesAMatchOnScreen) {
     // The name found is what the ID list will hold: closing asks for it.
     driver.then(DialogDriver::press(IDNO));
     command(IDM_CLOSE_GXT);
-    ASSERT_EQ(driver.seen().size(), 2u);
-    EXPECT_EQ(driver.seen()[1].text, gShell.strings.askSaveIds);
+    ASSERT_EQ(driver.seen.size(), 2u);
+    EXPECT_EQ(driver.seen[1].text, gShell.strings.askSaveIds);
     EXPECT_FALSE(gDocument.loaded);
 }
 
@@ -109,7 +109,7 @@ TEST_F(GuessIdTest, OkNamesNothingWithoutAnUnnamedHashedEntry) {
         onDialog([&](HWND dialog) {
             EXPECT_EQ(itemString(dialog, IDC_GUESS_NAME), "ABC");
             if (hashed) {
-                pumpDialog(dialog);  // the name's hash is worked out once the dialog runs
+                pumpMessages(dialog);  // the name's hash is worked out once the dialog runs
                 EXPECT_EQ(itemString(dialog, IDC_GUESS_HASH), hashText(genKeyHash('@', "ABC")));
                 EXPECT_EQ(itemString(dialog, IDC_GUESS_TARGET), hashText(genKeyHash('@', "ABC")));
                 EXPECT_TRUE(okEnabled(dialog));
