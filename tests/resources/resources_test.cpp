@@ -1,12 +1,14 @@
 // The Windows resources, from a program that links them: every translated
 // resource exists in English and Russian with the same commands and
-// controls, and the menu's keys are the accelerators.
+// controls, the texts fit their controls, the menu's keys are the
+// accelerators, and the version and manifest are there.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -96,10 +98,46 @@ TEST(Resources, TheMenuHasTheSameCommandsInEachLanguage) {
     EXPECT_EQ(menuIn(kRussian), english);
 }
 
+// Room a button takes beside its text, in pixels.
+int chrome(HWND control) {
+    char name[16] = {};
+    GetClassNameA(control, name, sizeof name);
+    if (lstrcmpiA(name, "Button") != 0) return 0;
+    switch (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) {
+    case BS_AUTOCHECKBOX:
+    case BS_AUTORADIOBUTTON: return GetSystemMetrics(SM_CXMENUCHECK) + 4;
+    case BS_GROUPBOX: return 12;
+    default: return 6;
+    }
+}
+
+// Labels wrap within their rectangle; buttons keep their text on one line.
+void expectTextFits(HWND control) {
+    wchar_t text[256] = {};
+    GetWindowTextW(control, text, 255);
+    char name[16] = {};
+    GetClassNameA(control, name, sizeof name);
+    if (!*text || lstrcmpiA(name, "Edit") == 0) return;
+    const bool label = lstrcmpiA(name, "Static") == 0;
+    RECT client;
+    GetClientRect(control, &client);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, (HGDIOBJ)SendMessageW(control, WM_GETFONT, 0, 0));
+    RECT needed = {0, 0, client.right - chrome(control), 0};
+    DrawTextW(dc, text, -1, &needed, DT_CALCRECT | (label ? DT_WORDBREAK | DT_EXPANDTABS : DT_SINGLELINE));
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    EXPECT_LE(needed.right, client.right - chrome(control)) << "control " << (short)GetDlgCtrlID(control);
+    if (label) {
+        EXPECT_LE(needed.bottom, client.bottom) << "control " << (short)GetDlgCtrlID(control);
+    }
+}
+
 INT_PTR CALLBACK quietDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
-// Each dialog opens in both languages with the same controls.
-TEST(Resources, EachDialogHasTheSameControlsInEachLanguage) {
+// Each dialog opens in both languages with the same controls, each showing
+// its whole text.
+TEST(Resources, EachDialogHasTheSameControlsInEachLanguageAndItsTextsFit) {
     INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&init);
     for (unsigned id : kDialogs) {
@@ -110,8 +148,10 @@ TEST(Resources, EachDialogHasTheSameControlsInEachLanguage) {
             ASSERT_NE(bytes, nullptr);
             HWND dialog = CreateDialogIndirectParamW(self(), (LPCDLGTEMPLATEW)bytes, nullptr, quietDialog, 0);
             ASSERT_NE(dialog, nullptr);
-            for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
                 controls[lang == kRussian].push_back((short)GetDlgCtrlID(child));
+                expectTextFits(child);
+            }
             DestroyWindow(dialog);
         }
         EXPECT_GT(controls[0].size(), 3u) << id;
@@ -168,6 +208,37 @@ TEST(Resources, EveryKeyTheMenuShowsIsAnAcceleratorOfThatItem) {
     }
     DestroyMenu(menu);
     EXPECT_EQ(shown, accels.size()) << "an accelerator the menu does not show";
+}
+
+TEST(Resources, TheVersionIsTheProjectsAndTheManifestTakesEffect) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    DWORD ignored = 0;
+    std::vector<char> block(GetFileVersionInfoSizeA(path, &ignored));
+    ASSERT_FALSE(block.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, (DWORD)block.size(), block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", (void**)&fixed, &length));
+    unsigned major = 0, minor = 0, patch = 0;
+    ASSERT_EQ(std::sscanf(VORN_PROJECT_VERSION, "%u.%u.%u", &major, &minor, &patch), 3);
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(minor, major));
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(0, patch));
+    for (const char* name : {"ProductVersion", "FileVersion"}) {
+        char* value = nullptr;
+        const std::string key = std::string("\\StringFileInfo\\040904B0\\") + name;
+        ASSERT_TRUE(VerQueryValueA(block.data(), key.c_str(), (void**)&value, &length)) << name;
+        EXPECT_STREQ(value, VORN_PROJECT_VERSION) << name;
+    }
+
+    // Common Controls 6 from the side-by-side store, as the manifest asks.
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&init);
+    wchar_t comctl[MAX_PATH] = {};
+    GetModuleFileNameW(GetModuleHandleW(L"comctl32.dll"), comctl, MAX_PATH);
+    CharLowerW(comctl);
+    EXPECT_NE(std::wstring(comctl).find(L"\\winsxs\\"), std::wstring::npos);
+    EXPECT_TRUE(IsProcessDPIAware());
 }
 
 }  // namespace
