@@ -5,29 +5,19 @@
 #include <dlgs.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "gxt/gxt.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/config_store.h"
+#include "support/text.h"
 
 namespace {
 
 DialogDriver* gActiveDriver = nullptr;
 
-constexpr char kDialogClass[] = "#32770";
-constexpr UINT kPollMilliseconds = 15;
 // The colour chooser's red, green and blue fields.
 constexpr int kColorEditRed = 706;
-constexpr int kColorEditGreen = 707;
-constexpr int kColorEditBlue = 708;
-
-std::string windowText(HWND window) {
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
 
 std::string className(HWND window) {
     char name[64] = {};
@@ -38,19 +28,15 @@ std::string className(HWND window) {
 BOOL CALLBACK collectStatic(HWND child, LPARAM lParam) {
     if (className(child) == "Static") {
         std::string& text = *reinterpret_cast<std::string*>(lParam);
-        std::string t = windowText(child);
+        std::string t = windowString(child);
         if (!t.empty()) text += (text.empty() ? "" : "\n") + t;
     }
     return TRUE;
 }
 
-struct Search {
-    std::vector<HWND> found;
-};
-
 BOOL CALLBACK collectDialogs(HWND window, LPARAM lParam) {
-    if (IsWindowVisible(window) && className(window) == kDialogClass)
-        reinterpret_cast<Search*>(lParam)->found.push_back(window);
+    if (IsWindowVisible(window) && className(window) == "#32770")
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
     return TRUE;
 }
 
@@ -58,53 +44,41 @@ void postClick(HWND dialog, int button) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(dialog, button));
 }
 
+// Looks for a new dialog and runs its action: one dialog per tick, as the
+// next may be the one this opens.
+void CALLBACK poll(HWND, UINT, UINT_PTR, DWORD) {
+    DialogDriver* d = gActiveDriver;
+    if (!d) return;
+    std::vector<HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), collectDialogs, (LPARAM)&found);
+    for (HWND dialog : found) {
+        bool known = false;
+        for (HWND h : d->handled) known = known || h == dialog;
+        if (known) continue;
+        d->handled.push_back(dialog);
+        SeenDialog seen{windowString(dialog), ""};
+        EnumChildWindows(dialog, collectStatic, (LPARAM)&seen.text);
+        d->seen.push_back(seen);
+        if (d->actions.empty()) {
+            ++d->unexpected;
+            ADD_FAILURE() << "unexpected dialog \"" << seen.caption << "\": " << seen.text;
+            postClick(dialog, IDCANCEL);
+            continue;
+        }
+        DialogDriver::Action action = std::move(d->actions.front());
+        d->actions.pop_front();
+        action(dialog);
+        return;
+    }
+}
+
 }  // namespace
 
 // ---- Files -------------------------------------------------------------------------
 
-WinTempDir::WinTempDir() {
-    char base[MAX_PATH] = {};
-    GetTempPathA(sizeof base, base);
-    static int counter = 0;
-    for (;;) {
-        std::string p = std::string(base) + "vorn-app-" + std::to_string(GetCurrentProcessId()) + "-" +
-                        std::to_string(counter++) + "\\";
-        if (CreateDirectoryA(p.c_str(), nullptr)) {
-            path = p;
-            return;
-        }
-    }
-}
+bool writeFile(const std::string& path, const std::string& bytes) { return writeFileBytes(path, bytesOf(bytes)); }
 
-WinTempDir::~WinTempDir() {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((path + "*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((path + data.cFileName).c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-bool writeFile(const std::string& path, const std::string& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
-}
-
-std::string readFile(const std::string& path) {
-    std::string bytes;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    fclose(f);
-    return bytes;
-}
+std::string readFile(const std::string& path) { return textOf(readFileBytes(path)); }
 
 bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -127,41 +101,12 @@ std::string configPathBesideExe() {
 
 DialogDriver::DialogDriver() {
     gActiveDriver = this;
-    timer_ = SetTimer(nullptr, 0, kPollMilliseconds, tick);
+    timer = SetTimer(nullptr, 0, 15, poll);
 }
 
 DialogDriver::~DialogDriver() {
-    KillTimer(nullptr, timer_);
+    KillTimer(nullptr, timer);
     if (gActiveDriver == this) gActiveDriver = nullptr;
-}
-
-void CALLBACK DialogDriver::tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (gActiveDriver) gActiveDriver->poll();
-}
-
-void DialogDriver::poll() {
-    Search search;
-    EnumThreadWindows(GetCurrentThreadId(), collectDialogs, (LPARAM)&search);
-    for (HWND dialog : search.found) {
-        bool known = false;
-        for (HWND h : handled_) known = known || h == dialog;
-        if (known) continue;
-        handled_.push_back(dialog);
-        SeenDialog seen;
-        seen.caption = windowText(dialog);
-        EnumChildWindows(dialog, collectStatic, (LPARAM)&seen.text);
-        seen_.push_back(seen);
-        if (actions_.empty()) {
-            ++unexpected_;
-            ADD_FAILURE() << "unexpected dialog \"" << seen.caption << "\": " << seen.text;
-            postClick(dialog, IDCANCEL);
-            continue;
-        }
-        Action action = std::move(actions_.front());
-        actions_.pop_front();
-        action(dialog);
-        return;  // one dialog per tick: the next may be the one this opens
-    }
 }
 
 DialogDriver::Action DialogDriver::press(int button) {
@@ -182,8 +127,8 @@ DialogDriver::Action DialogDriver::choosePath(const std::string& path) {
 DialogDriver::Action DialogDriver::chooseRgb(int red, int green, int blue) {
     return [=](HWND dialog) {
         SetDlgItemInt(dialog, kColorEditRed, red, FALSE);
-        SetDlgItemInt(dialog, kColorEditGreen, green, FALSE);
-        SetDlgItemInt(dialog, kColorEditBlue, blue, FALSE);
+        SetDlgItemInt(dialog, kColorEditRed + 1, green, FALSE);
+        SetDlgItemInt(dialog, kColorEditRed + 2, blue, FALSE);
         postClick(dialog, IDOK);
     };
 }
@@ -198,9 +143,9 @@ DialogDriver::Action DialogDriver::chooseFontSize(int points) {
     };
 }
 
-// ---- Messages ----------------------------------------------------------------------------
+// ---- Messages and input ----------------------------------------------------------------
 
-void pumpMessages() {
+void pumpMessages(HWND dialog) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -208,7 +153,9 @@ void pumpMessages() {
             PostQuitMessage((int)msg.wParam);
             return;
         }
-        if (gShell.mainWindow && TranslateAcceleratorA(gShell.mainWindow, gShell.accelerators, &msg)) continue;
+        if (dialog ? IsWindow(dialog) && IsDialogMessageA(dialog, &msg)
+                   : gShell.mainWindow && TranslateAcceleratorA(gShell.mainWindow, gShell.accelerators, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -220,15 +167,62 @@ bool pressAccelerator(WORD key, bool control) {
     BYTE saved = keys[VK_CONTROL];
     keys[VK_CONTROL] = control ? 0x80 : 0;
     SetKeyboardState(keys);
-    MSG msg = {};
-    msg.hwnd = gShell.entryList;
-    msg.message = WM_KEYDOWN;
-    msg.wParam = key;
-    msg.lParam = 1;
+    MSG msg = {gShell.entryList, WM_KEYDOWN, key, 1, 0, {}};
     bool translated = TranslateAcceleratorA(gShell.mainWindow, gShell.accelerators, &msg) != 0;
     keys[VK_CONTROL] = saved;
     SetKeyboardState(keys);
     return translated;
+}
+
+void typeText(HWND dialog, HWND control, const std::string& text) {
+    for (char c : text) {
+        PostMessageA(control, WM_CHAR, (WPARAM)(unsigned char)c, 1);
+        pumpMessages(dialog);
+    }
+}
+
+void pressKey(HWND dialog, HWND control, WORD key) {
+    const LPARAM scan = (LPARAM)MapVirtualKeyA(key, MAPVK_VK_TO_VSC) << 16;
+    PostMessageA(control, WM_KEYDOWN, key, scan | 1);
+    PostMessageA(control, WM_KEYUP, key, scan | 1 | (3u << 30));
+    pumpMessages(dialog);
+}
+
+void mouseAt(HWND dialog, HWND window, POINT point, DWORD button) {
+    ClientToScreen(window, &point);
+    const double width = GetSystemMetrics(SM_CXSCREEN) - 1, height = GetSystemMetrics(SM_CYSCREEN) - 1;
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = (LONG)(point.x * 65535.0 / width + 0.5);
+    input.mi.dy = (LONG)(point.y * 65535.0 / height + 0.5);
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | button;
+    SendInput(1, &input, sizeof input);
+    // The input reaches the thread through the system's queue.
+    for (int i = 0; i < 8; ++i) {
+        Sleep(5);
+        pumpMessages(dialog);
+    }
+}
+
+void clickAt(HWND dialog, HWND window, POINT point, int clicks) {
+    for (int i = 0; i < clicks; ++i) {
+        mouseAt(dialog, window, point, MOUSEEVENTF_LEFTDOWN);
+        mouseAt(dialog, window, point, MOUSEEVENTF_LEFTUP);
+    }
+}
+
+std::string windowString(HWND window) {
+    char text[8192] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string itemString(HWND dialog, int id) { return windowString(GetDlgItem(dialog, id)); }
+
+std::string hashText(uint32_t hash) {
+    char text[9];
+    numberToText(text, hash, 8, 16);
+    return text;
 }
 
 RECT childRect(HWND child) {
@@ -273,12 +267,28 @@ void ShellTest::TearDown() {
     configDiscard();
     DeleteFileA(configPathBesideExe().c_str());
     pumpMessages();
-    EXPECT_EQ(driver.pending(), 0u) << "a dialog the test expected never opened";
+    EXPECT_EQ(driver.actions.size(), 0u) << "a dialog the test expected never opened";
+}
+
+void ShellTest::openGenerated(const GenDocument& doc, const std::string& name) {
+    const std::string path = dir.file(name);
+    ASSERT_TRUE(writeFileBytes(path, generateGxt(doc)));
+    ASSERT_EQ(open(path), 1);
+    pickTable(0);
+    ASSERT_EQ(gShell.selectedTableRow, 0);
 }
 
 void ShellTest::pickTable(int row) {
     SendMessageA(gShell.tableList, LB_SETCURSEL, row, 0);
     SendMessageA(gShell.mainWindow, WM_COMMAND, MAKEWPARAM(IDC_TABLE_LIST, LBN_SELCHANGE), (LPARAM)gShell.tableList);
+}
+
+void ShellTest::markRow(int row) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = row >= 0 ? item.stateMask : 0;
+    SendMessageA(gShell.entryList, LVM_SETITEMSTATE, (WPARAM)row, (LPARAM)&item);
+    SendMessageA(gShell.entryList, LVM_SETSELECTIONMARK, 0, row);
 }
 
 std::string ShellTest::cellText(int row, int column) {
@@ -289,4 +299,25 @@ std::string ShellTest::cellText(int row, int column) {
     item.cchTextMax = sizeof text;
     SendMessageA(gShell.entryList, LVM_GETITEMTEXTA, row, (LPARAM)&item);
     return text;
+}
+
+int ShellTest::itemCount() { return (int)SendMessageA(gShell.entryList, LVM_GETITEMCOUNT, 0, 0); }
+
+int ShellTest::rowOfName(char variant, const std::string& name) {
+    for (uint32_t row = 0; row < rowCount(); ++row)
+        if (rowHash(row) == genKeyHash(variant, name)) return (int)row;
+    return -1;
+}
+
+void ShellTest::onDialog(std::function<void(HWND dialog)> action) {
+    driver.then([action](HWND dialog) {
+        action(dialog);
+        if (IsWindow(dialog) && IsWindowVisible(dialog)) PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+}
+
+void ShellTest::expectLastMessage(const std::string& text) {
+    ASSERT_FALSE(driver.seen.empty());
+    EXPECT_NE(driver.seen.back().text.find(text), std::string::npos)
+        << "message: " << driver.seen.back().text << "\nwanted: " << text;
 }

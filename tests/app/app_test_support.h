@@ -1,8 +1,8 @@
-// What the GUI tests of the shell share: a fixture that starts the real
-// main window in the test's own process and closes it again, a driver that
-// answers the dialogs and message boxes the program opens (file dialogs,
-// questions, colour and font choosers), and small helpers for files and
-// window geometry.
+// What the GUI tests share: a fixture that starts the real main window in
+// the test's own process and closes it again, a driver that answers the
+// dialogs and message boxes the program opens, and input sent to windows
+// and dispatched as a dialog's loop does (IsDialogMessage first), so that
+// Enter, Escape and Tab reach a dialog as they would from the keyboard.
 #pragma once
 
 #include <windows.h>
@@ -16,16 +16,8 @@
 #include <vector>
 
 #include "app/shell_state.h"
-
-// ---- Files --------------------------------------------------------------------
-// A directory of the test's own under the Windows temporary directory,
-// removed with its files afterwards.
-struct WinTempDir {
-    std::string path;  // with a trailing backslash
-    WinTempDir();
-    ~WinTempDir();
-    std::string file(const std::string& name) const { return path + name; }
-};
+#include "gxt_generator.h"
+#include "test_support.h"
 
 bool writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
@@ -34,8 +26,13 @@ bool fileExists(const std::string& path);
 std::string samplePath(const std::string& name);
 // vorn.cfg beside the test executable, where the program keeps it.
 std::string configPathBesideExe();
+std::string windowString(HWND window);
+std::string itemString(HWND dialog, int id);
+// The key hash as the program prints it: eight lower-case hex digits.
+std::string hashText(uint32_t hash);
+// A window's rectangle in its parent's client coordinates.
+RECT childRect(HWND child);
 
-// ---- Dialogs --------------------------------------------------------------------
 // What a dialog showed when the driver met it: its caption and the texts of
 // its static controls (a message box's text is among them).
 struct SeenDialog {
@@ -47,17 +44,11 @@ struct SeenDialog {
 // dialog, in order. A timer looks for a new top-level dialog every few
 // milliseconds, also while a modal loop runs. A dialog with no action
 // queued is cancelled and recorded as unexpected, so a test never hangs.
-class DialogDriver {
-public:
+struct DialogDriver {
     using Action = std::function<void(HWND dialog)>;
     DialogDriver();
     ~DialogDriver();
-    void then(Action action) { actions_.push_back(std::move(action)); }
-    size_t pending() const { return actions_.size(); }
-    const std::vector<SeenDialog>& seen() const { return seen_; }
-    int unexpected() const { return unexpected_; }
-
-    // Ready-made actions.
+    void then(Action action) { actions.push_back(std::move(action)); }
     static Action press(int button);
     // A file dialog: types the path into the file-name field and presses OK.
     static Action choosePath(const std::string& path);
@@ -66,48 +57,61 @@ public:
     // The font chooser: picks a point size from its list, then presses OK.
     static Action chooseFontSize(int points);
 
-private:
-    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD);
-    void poll();
-    std::deque<Action> actions_;
-    std::vector<SeenDialog> seen_;
-    std::vector<HWND> handled_;
-    int unexpected_ = 0;
-    UINT_PTR timer_ = 0;
+    std::deque<Action> actions;
+    std::vector<SeenDialog> seen;
+    std::vector<HWND> handled;
+    int unexpected = 0;
+    UINT_PTR timer = 0;
 };
 
-// ---- Messages ---------------------------------------------------------------------
 // Dispatches everything queued for this thread, as the message loop would
-// (accelerators included), without waiting for more.
-void pumpMessages();
+// (accelerators included), or as the dialog's loop would when one is given.
+void pumpMessages(HWND dialog = nullptr);
 // The accelerator table's answer to a key pressed with or without Ctrl,
 // as if the entry list had the focus; true when a key was translated.
 bool pressAccelerator(WORD key, bool control);
+// Types each character of text into the control, one WM_CHAR at a time.
+void typeText(HWND dialog, HWND control, const std::string& text);
+// Presses and releases a key with the control as the keyboard's target.
+void pressKey(HWND dialog, HWND control, WORD key);
+// Mouse input at a point of a window's client area, sent through the
+// system's input queue so that the platform picks the window that gets it.
+// button: MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP or 0 for a move.
+void mouseAt(HWND dialog, HWND window, POINT point, DWORD button);
+void clickAt(HWND dialog, HWND window, POINT point, int clicks = 1);
 
-// A window's rectangle in its parent's client coordinates.
-RECT childRect(HWND child);
-
-// ---- The shell in the test's process ---------------------------------------------------
 // Starts the main window with the given vorn.cfg content (none: no file)
 // and closes it after the test, answering No to any question left.
 class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override { startWithConfig(nullptr); }
     void TearDown() override;
-    // Starts the shell; ASSERTs that the window exists.
     void startWithConfig(const char* config, int showCommand = SW_SHOWNORMAL);
     // Closes the window as WM_CLOSE does and ends the run as the program
     // does after its loop (the settings are saved). Returns the loop's code.
     int closeAndFinish();
-    // Opens a file without the file dialog; 1 when it opened.
     int open(const std::string& path) { return openGxt(path.c_str()); }
+    // Writes the document, opens it and selects its first table.
+    void openGenerated(const GenDocument& doc, const std::string& name = "doc.gxt");
     // Selects a table in the table list as a click would.
     void pickTable(int row);
+    // Selects and marks a row of the entry list as a click does; -1 for none.
+    void markRow(int row);
     // The entry list's text of a cell, as the list gets it from the program.
     std::string cellText(int row, int column);
+    int itemCount();
+    // The row of the table shown whose key hash is that of name.
+    int rowOfName(char variant, const std::string& name);
     void command(UINT id) { SendMessageA(gShell.mainWindow, WM_COMMAND, id, 0); }
+    // Runs the action on the next dialog that opens; afterwards the dialog
+    // is closed if the action left it open (also when an assertion in the
+    // action failed), so that a failing test never hangs.
+    void onDialog(std::function<void(HWND dialog)> action);
+    // The last message box the driver met held this text.
+    void expectLastMessage(const std::string& text);
+    std::string title() { return windowString(gShell.mainWindow); }
 
     DialogDriver driver;
-    WinTempDir dir;
+    TempDir dir;
     bool started = false;
 };

@@ -18,12 +18,6 @@ std::string loadString(UINT id) {
     return text;
 }
 
-std::string title() {
-    char text[128] = {};
-    GetWindowTextA(gShell.mainWindow, text, sizeof text);
-    return text;
-}
-
 std::string failureText(FileOperation operation, const std::string& path, int code) {
     char text[1200];
     describeFailure(text, sizeof text, operation, path.c_str(), code);
@@ -36,122 +30,82 @@ protected:
         ShellTest::SetUp();
         ASSERT_EQ(open(samplePath("example-at.gxt")), 1);
     }
-    // The last message box the driver met held this text.
-    void expectLastMessage(const std::string& text) {
-        ASSERT_FALSE(driver.seen().empty());
-        EXPECT_NE(driver.seen().back().text.find(text), std::string::npos)
-            << "message: " << driver.seen().back().text << "\nwanted: " << text;
-    }
 };
 
-TEST_F(LifecycleTest, CloseAsksAboutEachFileCancelKeepsEverythingNoDropsTheEdits) {
-    gShell.gxtModified = 1;
-    gShell.idListModified = 1;
-    driver.then(DialogDriver::press(IDCANCEL));
-    command(IDM_CLOSE_GXT);
-    ASSERT_EQ(driver.seen().size(), 1u);
-    EXPECT_EQ(driver.seen()[0].caption, loadString(IDS_QUESTION_CAPTION));
-    EXPECT_EQ(driver.seen()[0].text, loadString(IDS_ASK_SAVE_GXT));
-    EXPECT_TRUE(gDocument.loaded);
-    EXPECT_EQ(gShell.gxtModified, 1u);
-    EXPECT_EQ(title(), "example-at.gxt - Vorn");
-
-    driver.then(DialogDriver::press(IDNO));
-    driver.then(DialogDriver::press(IDNO));
-    command(IDM_CLOSE_GXT);
-    ASSERT_EQ(driver.seen().size(), 3u);
-    EXPECT_EQ(driver.seen()[2].text, loadString(IDS_ASK_SAVE_IDS));
-    EXPECT_FALSE(gDocument.loaded);
-    EXPECT_EQ(gShell.gxtModified, 0u);
-    EXPECT_EQ(gShell.idListModified, 0u);
-    EXPECT_EQ(title(), "Vorn");
-    EXPECT_EQ(SendMessageA(gShell.tableList, LB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETITEMCOUNT, 0, 0), 0);
-}
-
-TEST_F(LifecycleTest, CloseAnsweredYesSavesThroughTheFileDialogFirst) {
-    pickTable(0);
-    ASSERT_EQ(setRowName(0, "INTRO_1"), 1);
-    gShell.gxtModified = 1;
-    gShell.idListModified = 1;
-    const std::string gxt = dir.file("saved.gxt");
-    const std::string ids = dir.file("names.ids");
-    driver.then(DialogDriver::press(IDYES));
-    driver.then(DialogDriver::choosePath(gxt));
-    driver.then(DialogDriver::press(IDYES));
-    driver.then(DialogDriver::choosePath(ids));
-    command(IDM_CLOSE_GXT);
-    EXPECT_EQ(driver.seen().size(), 4u);
-    EXPECT_FALSE(gDocument.loaded);
-    ASSERT_TRUE(fileExists(gxt));
-    EXPECT_EQ(readFile(gxt), readFile(samplePath("example-at.gxt")));
-    EXPECT_EQ(readFile(ids), "INTRO_1\r\n");
-}
-
-TEST_F(LifecycleTest, YesAndACancelledSaveDialogKeepTheDocumentOpenAndModified) {
-    gShell.gxtModified = 1;
-    driver.then(DialogDriver::press(IDYES));
-    driver.then(DialogDriver::press(IDCANCEL));
-    command(IDM_CLOSE_GXT);
-    EXPECT_TRUE(gDocument.loaded);
-    EXPECT_EQ(gShell.gxtModified, 1u);
-
-    // The same in the second question, after the first one saved.
-    const std::string gxt = dir.file("first.gxt");
-    gShell.idListModified = 1;
-    driver.then(DialogDriver::press(IDYES));
-    driver.then(DialogDriver::choosePath(gxt));
-    driver.then(DialogDriver::press(IDYES));
-    driver.then(DialogDriver::press(IDCANCEL));
-    command(IDM_CLOSE_GXT);
-    EXPECT_TRUE(fileExists(gxt));
-    EXPECT_TRUE(gDocument.loaded);
-    EXPECT_EQ(gShell.gxtModified, 0u);
-    EXPECT_EQ(gShell.idListModified, 1u);
-    EXPECT_EQ(title(), "first.gxt - Vorn");
-}
-
-TEST_F(LifecycleTest, OpenAsksForTheFileThenAboutUnsavedEdits) {
-    gShell.gxtModified = 1;
-    // The file dialog comes first; Cancel in the question keeps the old file.
-    driver.then(DialogDriver::choosePath(samplePath("example-0.gxt")));
-    driver.then(DialogDriver::press(IDCANCEL));
-    command(IDM_OPEN_GXT);
-    EXPECT_EQ(driver.seen().size(), 2u);
-    EXPECT_EQ(gDocument.formatVariant, '@');
-    EXPECT_EQ(gShell.gxtModified, 1u);
-
-    gShell.idListModified = 1;
-    driver.then(DialogDriver::choosePath(samplePath("example-0.gxt")));
-    driver.then(DialogDriver::press(IDNO));
-    driver.then(DialogDriver::press(IDNO));
-    command(IDM_OPEN_GXT);
-    EXPECT_EQ(gDocument.formatVariant, '0');
-    EXPECT_EQ(gShell.gxtModified, 0u);
-    EXPECT_EQ(gShell.idListModified, 0u);
-    EXPECT_EQ(title(), "example-0.gxt - Vorn");
-    EXPECT_EQ((uint32_t)SendMessageA(gShell.tableList, LB_GETCOUNT, 0, 0), tableCount());
-}
-
-TEST_F(LifecycleTest, OpenKeepsTheChosenPathWhileTheQuestionSavesElsewhere) {
-    // The save question's own file dialog must not replace the file chosen
-    // to be opened.
-    gShell.gxtModified = 1;
-    driver.then(DialogDriver::choosePath(samplePath("example-1.gxt")));
-    driver.then(DialogDriver::press(IDYES));
-    driver.then(DialogDriver::choosePath(dir.file("kept.gxt")));
-    command(IDM_OPEN_GXT);
-    EXPECT_TRUE(fileExists(dir.file("kept.gxt")));
-    EXPECT_EQ(gDocument.formatVariant, '1');
-    EXPECT_EQ(title(), "example-1.gxt - Vorn");
-}
-
-TEST_F(LifecycleTest, ExitWithNothingModifiedAsksNothing) {
-    command(IDM_EXIT);
-    EXPECT_TRUE(driver.seen().empty());
-    EXPECT_EQ(gShell.mainWindow, nullptr);
-    started = false;
-    EXPECT_EQ(finishShell(runMessageLoop()), 0);
+// Close, Open and Exit with unsaved edits ask about the GXT file, then the
+// ID list: Cancel (in the question or in the file dialog of a Yes) keeps
+// everything, No drops the edits, Yes saves first. Open asks for the file
+// before the questions and keeps it while a Yes saves elsewhere.
+TEST_F(LifecycleTest, TheSaveQuestionsBeforeCloseOpenAndExit) {
+    using D = DialogDriver;
+    const std::string sample = samplePath("example-at.gxt"), gxt = dir.file("saved.gxt"), ids = dir.file("n.ids");
+    const struct {
+        UINT command;
+        bool gxtModified, idsModified;
+        std::vector<D::Action> answers;
+        int idsQuestion;  // which dialog asks about the ID list, -1: none
+        char variant;     // the document's layout afterwards, 0: none open
+        bool gxtLeft, idsLeft;  // the marks left
+        const char* title;
+        bool written;     // saved.gxt written (as the sample's copy when the names went out too)
+    } cases[] = {
+        {IDM_CLOSE_GXT, true, true, {D::press(IDCANCEL)}, -1, '@', true, true, "example-at.gxt - Vorn", false},
+        {IDM_CLOSE_GXT, true, true, {D::press(IDNO), D::press(IDNO)}, 1, 0, false, false, "Vorn", false},
+        {IDM_CLOSE_GXT, true, true, {D::press(IDYES), D::choosePath(gxt), D::press(IDYES), D::choosePath(ids)}, 2, 0,
+         false, false, "Vorn", true},
+        {IDM_CLOSE_GXT, true, false, {D::press(IDYES), D::press(IDCANCEL)}, -1, '@', true, false,
+         "example-at.gxt - Vorn", false},
+        {IDM_CLOSE_GXT, true, true, {D::press(IDYES), D::choosePath(gxt), D::press(IDYES), D::press(IDCANCEL)}, 2,
+         '@', false, true, "saved.gxt - Vorn", true},
+        {IDM_OPEN_GXT, true, false, {D::choosePath(samplePath("example-0.gxt")), D::press(IDCANCEL)}, -1, '@', true,
+         false, "example-at.gxt - Vorn", false},
+        {IDM_OPEN_GXT, true, true, {D::choosePath(samplePath("example-0.gxt")), D::press(IDNO), D::press(IDNO)}, 2,
+         '0', false, false, "example-0.gxt - Vorn", false},
+        {IDM_OPEN_GXT, true, false, {D::choosePath(samplePath("example-1.gxt")), D::press(IDYES), D::choosePath(gxt)},
+         -1, '1', false, false, "example-1.gxt - Vorn", true},
+        {IDM_EXIT, false, false, {}, -1, 0, false, false, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        gShell.gxtModified = gShell.idListModified = 0;
+        ASSERT_EQ(open(sample), 1);
+        DeleteFileA(gxt.c_str());
+        pickTable(0);
+        ASSERT_EQ(setRowName(0, "INTRO_1"), 1);
+        gShell.gxtModified = c.gxtModified;
+        gShell.idListModified = c.idsModified;
+        driver.seen.clear();
+        for (const D::Action& answer : c.answers) driver.then(answer);
+        command(c.command);
+        ASSERT_EQ(driver.seen.size(), c.answers.size());
+        const size_t question = c.command == IDM_OPEN_GXT ? 1 : 0;
+        if (c.gxtModified) {
+            EXPECT_EQ(driver.seen[question].caption, loadString(IDS_QUESTION_CAPTION));
+            EXPECT_EQ(driver.seen[question].text, loadString(IDS_ASK_SAVE_GXT));
+        }
+        if (c.idsQuestion >= 0) {
+            EXPECT_EQ(driver.seen[c.idsQuestion].text, loadString(IDS_ASK_SAVE_IDS));
+        }
+        if (c.command == IDM_EXIT) {
+            EXPECT_EQ(gShell.mainWindow, nullptr);
+            started = false;
+            EXPECT_EQ(finishShell(runMessageLoop()), 0);
+            break;
+        }
+        EXPECT_EQ(gDocument.loaded ? gDocument.formatVariant : 0, c.variant);
+        EXPECT_EQ(gShell.gxtModified, c.gxtLeft ? 1u : 0u);
+        EXPECT_EQ(gShell.idListModified, c.idsLeft ? 1u : 0u);
+        EXPECT_EQ(title(), c.title);
+        if (!c.variant) {
+            EXPECT_EQ(SendMessageA(gShell.tableList, LB_GETCOUNT, 0, 0), 0);
+            EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETITEMCOUNT, 0, 0), 0);
+        }
+        EXPECT_EQ(fileExists(gxt), c.written);
+        if (c.written && c.idsQuestion >= 0 && !c.variant) {
+            EXPECT_EQ(readFile(gxt), readFile(sample));
+            EXPECT_EQ(readFile(ids), "INTRO_1\r\n");
+        }
+    }
 }
 
 TEST_F(LifecycleTest, AFailedOpenSaysWhyAndLeavesTheWindowEmpty) {
@@ -162,7 +116,7 @@ TEST_F(LifecycleTest, AFailedOpenSaysWhyAndLeavesTheWindowEmpty) {
     expectLastMessage(failureText(OP_OPEN_GXT, notGxt, 2006));
     expectLastMessage(notGxt);
     expectLastMessage(loadString(IDS_REASON_NOT_GXT));
-    EXPECT_EQ(driver.seen().back().caption, "Vorn");
+    EXPECT_EQ(driver.seen.back().caption, "Vorn");
     EXPECT_EQ(title(), "Vorn");
     EXPECT_FALSE(gDocument.loaded);
     EXPECT_TRUE(GetMenuState(gShell.menu, IDM_SAVE_GXT_AS, MF_BYCOMMAND) & MF_GRAYED);
@@ -248,7 +202,7 @@ TEST_F(LifecycleTest, FailuresNameTheFileAndTheReasonAndLoseNoEdit) {
         EXPECT_EQ(readFile(c.path), before);
         gShell.gxtModified = 0;
     }
-    EXPECT_EQ(driver.unexpected(), 0);
+    EXPECT_EQ(driver.unexpected, 0);
     ASSERT_EQ(open(samplePath("example-at.gxt")), 1);
 
     // Asked for by the close question, a failed save cancels the close and
@@ -309,12 +263,12 @@ TEST_F(LifecycleTest, ATextImportThatChangesTextsMakesTheCloseAsk) {
         EXPECT_STREQ(rowKeyName(1), "INTRO_2");
         EXPECT_EQ(gShell.idListModified, 0u);
         EXPECT_EQ(gShell.gxtModified, c.asks ? 1u : 0u) << c.text;
-        const size_t before = driver.seen().size();
+        const size_t before = driver.seen.size();
         if (c.asks) driver.then(DialogDriver::press(IDNO));
         command(IDM_CLOSE_GXT);
-        ASSERT_EQ(driver.seen().size(), before + (c.asks ? 1 : 0)) << c.text;
+        ASSERT_EQ(driver.seen.size(), before + (c.asks ? 1 : 0)) << c.text;
         if (c.asks) {
-            EXPECT_EQ(driver.seen().back().text, loadString(IDS_ASK_SAVE_GXT));
+            EXPECT_EQ(driver.seen.back().text, loadString(IDS_ASK_SAVE_GXT));
         }
         EXPECT_FALSE(gDocument.loaded);
     }

@@ -13,43 +13,37 @@ namespace {
 
 using OptionsTest = ShellTest;
 
-TEST_F(OptionsTest, AChosenTextColourIsKeptAndRemembersTheOldOne) {
-    const COLORREF before = gSettings.mainText;
+// Each chosen colour reaches what it paints and the file; the colour
+// current when the chooser opened becomes the first custom colour. A
+// cancelled chooser changes nothing.
+TEST_F(OptionsTest, ChosenColoursArePaintedRememberedAndSaved) {
+    const COLORREF text = gSettings.mainText;
     driver.then(DialogDriver::chooseRgb(10, 20, 30));
     command(IDM_TEXT_COLOR);
     EXPECT_EQ(gSettings.mainText, RGB(10, 20, 30));
-    EXPECT_EQ(gDisplay.customColors[0], before) << "the colour current when the chooser opened";
-    EXPECT_EQ(gDisplay.customColors[14], before);
-
-    // Cancelled: the colour and the custom colours stay.
+    EXPECT_EQ(gDisplay.customColors[0], text);
+    EXPECT_EQ(gDisplay.customColors[14], text);
     driver.then(DialogDriver::press(IDCANCEL));
     command(IDM_HASH_COLOR);
     EXPECT_EQ(gSettings.mainHash, RGB(0xCC, 0xCC, 0xCC));
-    EXPECT_EQ(gDisplay.customColors[0], before);
+    EXPECT_EQ(gDisplay.customColors[0], text);
 
-    EXPECT_EQ(closeAndFinish(), 0);
-    std::string file = readFile(configPathBesideExe());
-    EXPECT_NE(file.find("MainText=a141e\r\n"), std::string::npos) << file;
-}
-
-TEST_F(OptionsTest, BackgroundColoursReachTheListsAndThePreview) {
-    HBRUSH oldBrush = gShell.listBrush;
     driver.then(DialogDriver::chooseRgb(0, 64, 128));
     command(IDM_BACK_COLOR);
+    driver.then(DialogDriver::chooseRgb(200, 100, 50));
+    command(IDM_PREVIEW_BACK_COLOR);
     pumpMessages();
-    EXPECT_EQ(gSettings.mainBack, RGB(0, 64, 128));
-    EXPECT_NE(gShell.listBrush, oldBrush);
     EXPECT_EQ((COLORREF)SendMessageA(gShell.entryList, LVM_GETBKCOLOR, 0, 0), RGB(0, 64, 128));
     LOGBRUSH brush = {};
     GetObjectA(gShell.listBrush, sizeof brush, &brush);
     EXPECT_EQ(brush.lbColor, RGB(0, 64, 128));
-
-    driver.then(DialogDriver::chooseRgb(200, 100, 50));
-    command(IDM_PREVIEW_BACK_COLOR);
-    pumpMessages();
-    EXPECT_EQ(gSettings.viewBack, RGB(200, 100, 50));
     GetObjectA((HBRUSH)GetClassLongPtrA(gShell.previewPane, GCLP_HBRBACKGROUND), sizeof brush, &brush);
     EXPECT_EQ(brush.lbColor, RGB(200, 100, 50));
+
+    EXPECT_EQ(closeAndFinish(), 0);
+    const std::string file = readFile(configPathBesideExe());
+    for (const char* line : {"MainText=a141e\r\n", "MainBack=4080\r\n", "ViewBack=c86432\r\n"})
+        EXPECT_NE(file.find(line), std::string::npos) << line << file;
 }
 
 TEST_F(OptionsTest, AChosenMainFontIsUsedMeasuredAndSaved) {
@@ -114,8 +108,8 @@ TEST_F(OptionsTest, TheMenuSpeaksTheLanguageOfTheSession) {
     gShell.gxtModified = 1;
     driver.then(DialogDriver::press(IDCANCEL));
     command(IDM_CLOSE_GXT);
-    ASSERT_EQ(driver.seen().size(), 1u);
-    EXPECT_EQ(driver.seen()[0].text, russian ? "\xD1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC \xE8\xE7\xEC\xE5\xED\xE5\xED\xE8\xFF"
+    ASSERT_EQ(driver.seen.size(), 1u);
+    EXPECT_EQ(driver.seen[0].text, russian ? "\xD1\xEE\xF5\xF0\xE0\xED\xE8\xF2\xFC \xE8\xE7\xEC\xE5\xED\xE5\xED\xE8\xFF"
                                                " \xE2 Gxt \xF4\xE0\xE9\xEB\xE5?"
                                              : "Save changes to Gxt file?");
 }

@@ -79,12 +79,7 @@ TEST_F(StartupTest, FirstRunUsesTheDefaultsAndWritesTheWholeFileAtExit) {
     EXPECT_EQ(gDisplay.customColors[15], gSettings.mainBack);
     EXPECT_EQ(gDisplay.customColors[0], 0u);
 
-    // Nothing is open: the title is the program's name, the icon its own.
-    char title[64] = {};
-    GetWindowTextA(gShell.mainWindow, title, sizeof title);
-    EXPECT_STREQ(title, "Vorn");
-    EXPECT_EQ((HICON)SendMessageA(gShell.mainWindow, WM_GETICON, ICON_BIG, 0), gShell.noDocumentIcons[ICON_32]);
-
+    EXPECT_EQ(title(), "Vorn");
     EXPECT_EQ(closeAndFinish(), 0);
     EXPECT_EQ(readFile(configPathBesideExe()), kFirstRunFile);
 }
@@ -176,25 +171,6 @@ TEST_F(StartupTest, ACancelledCloseWritesNothing) {
     // The Window keys are still the ones start-up read (its defaults).
     ConfigValue width = configGet("Window", "Width", CFG_DECIMAL, configNumber(1));
     EXPECT_EQ(width.number, 750u);
-}
-
-// The whole run as Vorn.exe makes it: start, loop, exit code, saved file.
-TEST(StartupRun, ARunEndsWithCodeZeroAndTheSettingsSaved) {
-    DeleteFileA(configPathBesideExe().c_str());
-    configDiscard();
-    // Closes the window once the loop runs.
-    UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-        if (gShell.mainWindow && IsWindowVisible(gShell.mainWindow))
-            PostMessageA(gShell.mainWindow, WM_CLOSE, 0, 0);
-    });
-    int code = vornStartup(GetModuleHandleA(nullptr), nullptr, "ignored.gxt", SW_SHOWNORMAL);
-    KillTimer(nullptr, timer);
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(gDocument.loaded, false) << "the command-line tail opens nothing";
-    EXPECT_EQ(readFile(configPathBesideExe()), kFirstRunFile);
-    deleteFonts();
-    configDiscard();
-    DeleteFileA(configPathBesideExe().c_str());
 }
 
 TEST(StartupRun, AMissingResourceStringEndsWithCodeSevenBeforeAnyWindow) {

@@ -1,6 +1,6 @@
 // The Edit string dialog on the real main window: what it shows, what OK
 // stores and marks, and what it refuses.
-#include "dialog_test_support.h"
+#include "app_test_support.h"
 
 #include <commctrl.h>
 
@@ -14,10 +14,10 @@
 
 namespace {
 
-class EditStringTest : public DialogTest {
+class EditStringTest : public ShellTest {
 protected:
     void SetUp() override {
-        DialogTest::SetUp();
+        ShellTest::SetUp();
         GenDocument doc;
         doc.variant = '@';
         doc.tables.push_back({"MAIN", {{"FIRST", 0, "Hello there"}, {"SECOND", 0, "Second text"},
@@ -27,7 +27,7 @@ protected:
         ASSERT_STREQ(rowText(0), "Hello there");
     }
     HWND newText(HWND dialog) { return GetDlgItem(dialog, IDC_EDIT_NEW_TEXT); }
-    // Replaces the whole new text as typing over a selection would.
+    // Replaces the whole new text as pasting over a selection would.
     void replaceNewText(HWND dialog, const std::string& text) {
         SendMessageA(newText(dialog), EM_SETSEL, 0, -1);
         SendMessageA(newText(dialog), EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
@@ -45,10 +45,7 @@ TEST_F(EditStringTest, ShowsTheTextTheFileTextAndAGreyedHash) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_EDIT_KEY)));
         // The caret at the start of the new text, nothing selected.
         EXPECT_EQ(GetFocus(), newText(dialog));
-        DWORD from = 1, to = 1;
-        SendMessageA(newText(dialog), EM_GETSEL, (WPARAM)&from, (LPARAM)&to);
-        EXPECT_EQ(from, 0u);
-        EXPECT_EQ(to, 0u);
+        EXPECT_EQ(SendMessageA(newText(dialog), EM_GETSEL, 0, 0), 0);
         EXPECT_EQ(SendMessageA(newText(dialog), EM_GETLIMITTEXT, 0, 0), 4095);
     });
     command(IDM_MODIFY_STRING);
@@ -127,9 +124,9 @@ TEST_F(EditStringTest, TextsOverTheLimitAreToldAndKept) {
     command(IDM_MODIFY_STRING);
     EXPECT_EQ(std::string(rowText(0)), std::string(4095, 'y'));
     EXPECT_EQ(gShell.gxtModified, 1u);
-    ASSERT_EQ(driver.seen().size(), 3u);
-    EXPECT_NE(driver.seen()[1].text.find("4095"), std::string::npos);
-    EXPECT_EQ(driver.seen()[2].text, driver.seen()[1].text);
+    ASSERT_EQ(driver.seen.size(), 3u);
+    EXPECT_NE(driver.seen[1].text.find("4095"), std::string::npos);
+    EXPECT_EQ(driver.seen[2].text, driver.seen[1].text);
 }
 
 // A text the document cannot take (longer than any edit may be, a
@@ -165,10 +162,10 @@ TEST_F(EditStringTest, ARefusedTextKeepsTheDialogOpenAndTheDocumentUnmarked) {
             GetWindowTextW(newText(dialog), kept.data(), length + 1);
             SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         });
-        const size_t before = driver.seen().size();
+        const size_t before = driver.seen.size();
         command(IDM_MODIFY_STRING);
-        EXPECT_EQ(driver.seen().size(), before + 2) << c.said;
-        EXPECT_NE(driver.seen().back().text.find(c.said), std::string::npos) << driver.seen().back().text;
+        EXPECT_EQ(driver.seen.size(), before + 2) << c.said;
+        EXPECT_NE(driver.seen.back().text.find(c.said), std::string::npos) << driver.seen.back().text;
         if (c.typed) {
             EXPECT_EQ(kept.substr(0, wcslen(c.typed)), c.typed);
         }

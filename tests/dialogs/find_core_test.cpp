@@ -8,39 +8,23 @@
 #include "support/text.h"
 #include "test_support.h"
 
-TEST(FindText, CharacterPositions) {
-    EXPECT_EQ(findChar("abcabc", 'c', 1), 2);
+// The edges the random comparison below does not reach: no text or
+// pattern, empty ones, the terminator, bytes above 127.
+TEST(FindText, Edges) {
     EXPECT_EQ(findChar("abcabc", 'C', 1), kNotFound);
     EXPECT_EQ(findChar("abcabc", 'C', 0), 2);
-    EXPECT_EQ(findChar("xABC", 'b', 0), 2);
-    EXPECT_EQ(findChar("", 'a', 0), kNotFound);
     EXPECT_EQ(findChar(nullptr, 'a', 0), kNotFound);
-    // The terminator is never a character of the text.
     EXPECT_EQ(findChar("abc", 0, 1), kNotFound);
-    // Accented capitals of the code page fold as well ('\xC9' E acute).
     EXPECT_EQ(findChar("caf\xC9", '\xE9', 0), 3);
     EXPECT_EQ(findChar("caf\xC9", '\xE9', 1), kNotFound);
-}
-
-TEST(FindText, SubstringWithAndWithoutCase) {
-    EXPECT_EQ(findSubstring("xABCx", "abc", 0), 1);
-    EXPECT_EQ(findSubstring("xABCx", "abc", 1), kNotFound);
-    EXPECT_EQ(findSubstring("xABCx", "ABC", 1), 1);
-    // A false start does not hide an occurrence that overlaps it.
-    EXPECT_EQ(findSubstring("aaab", "aab", 1), 1);
-    EXPECT_EQ(findSubstring("ababac", "abac", 1), 2);
-    // The pattern may not run past the end of the text.
-    EXPECT_EQ(findSubstring("xab", "abc", 0), kNotFound);
-    EXPECT_EQ(findSubstring("abc", "abc", 0), 0);
-    EXPECT_EQ(findSubstring("abc", "abcd", 0), kNotFound);
-    // Empty texts and patterns: nothing.
-    EXPECT_EQ(findSubstring("", "a", 0), kNotFound);
-    EXPECT_EQ(findSubstring("abc", "", 0), kNotFound);
-    EXPECT_EQ(findSubstring("", "", 1), kNotFound);
-    EXPECT_EQ(findSubstring(nullptr, "a", 0), kNotFound);
-    EXPECT_EQ(findSubstring("a", nullptr, 0), kNotFound);
-    // Bytes above 127 compare as bytes.
-    EXPECT_EQ(findSubstring("~r~\xA9\xFF!", "\xFF!", 1), 4);
+    const struct {
+        const char* text;
+        const char* pattern;
+        int32_t at;
+    } cases[] = {{"abc", "abc", 0}, {"abc", "abcd", kNotFound}, {"xab", "abc", kNotFound}, {"", "a", kNotFound},
+                 {"abc", "", kNotFound}, {nullptr, "a", kNotFound}, {"a", nullptr, kNotFound},
+                 {"~r~\xA9\xFF!", "\xFF!", 4}};
+    for (const auto& c : cases) EXPECT_EQ(findSubstring(c.text, c.pattern, 1), c.at) << (c.pattern ? c.pattern : "-");
 }
 
 // Every position of every text, against a plain search that folds letters
@@ -79,85 +63,55 @@ TEST(FindText, AgreesWithAPlainSearch) {
 
 class FindRows : public CoreTest {};
 
-TEST_F(FindRows, StringsFromAStartRowWithoutWrapping) {
-    ASSERT_EQ(openGenerated(oneTable('1', {{"A1", "Hello world"}, {"B2", "say hello"}, {"C3", "nothing"}})), 0);
-    ASSERT_TRUE(selectTable(0));
-    EXPECT_EQ(findRow("hello", FIND_STRINGS, 0, 0), 0);
-    EXPECT_EQ(findRow("hello", FIND_STRINGS, 0, 1), 1);
-    EXPECT_EQ(findRow("hello", FIND_STRINGS, 0, 2), kNotFound);
-    EXPECT_EQ(findRow("hello", FIND_STRINGS, 1, 0), 1);
-    EXPECT_EQ(findRow("hello", FIND_STRINGS, 0, 99), kNotFound);
-    EXPECT_EQ(findRow("", FIND_STRINGS, 0, 0), kNotFound);
-    EXPECT_EQ(findRow(nullptr, FIND_STRINGS, 0, 0), kNotFound);
-    // An edited text is searched, not the one read from the file.
-    ASSERT_TRUE(setRowText(2, "HELLO again", 11));
-    EXPECT_EQ(findRow("hello", FIND_STRINGS, 1, 2), kNotFound);
-    EXPECT_EQ(findRow("hello", FIND_STRINGS, 0, 2), 2);
-}
-
-TEST_F(FindRows, NamesOnlyWhereKnown) {
-    ASSERT_EQ(openGenerated(oneTable('1', {{"INTRO_1", "a"}, {"MAIN_2", "b"}})), 0);
-    ASSERT_TRUE(selectTable(0));
-    EXPECT_EQ(findRow("main", FIND_IDS, 0, 0), 1);
-    EXPECT_EQ(findRow("main", FIND_IDS, 1, 0), kNotFound);
-    EXPECT_EQ(findRow("_", FIND_IDS, 1, 1), 1);
-    closeDocument();
-
-    // Unnamed hashed keys show their hash, but that is not a name.
-    GenDocument doc = oneTable('@', {});
-    doc.tables[0].entries = {{"", 0xabcdef01, "x"}, {"KNOWN", 0, "y"}, {"", 0x00abcdef, "z"}};
-    ASSERT_EQ(openGenerated(doc), 0);
-    ASSERT_TRUE(selectTable(0));
-    EXPECT_EQ(findRow("abcd", FIND_IDS, 0, 0), kNotFound);
-    const uint32_t rows = rowCount();
-    int32_t named = kNotFound;
-    for (uint32_t r = 0; r < rows; ++r)
-        if (rowHash(r) == genKeyHash('@', "KNOWN")) named = (int32_t)r;
-    ASSERT_NE(named, kNotFound);
-    ASSERT_TRUE(setRowName((uint32_t)named, "KNOWN"));
-    EXPECT_EQ(findRow("now", FIND_IDS, 0, 0), named);
-}
-
-TEST_F(FindRows, HashesOfTheTypedName) {
-    GenDocument doc = oneTable('2', {{"FIRST", "1"}, {"SECOND", "2"}, {"", "empty name"}});
-    ASSERT_EQ(openGenerated(doc), 0);
-    ASSERT_TRUE(selectTable(0));
-    const int32_t second = findRow("2", FIND_STRINGS, 1, 0);
-    ASSERT_NE(second, kNotFound);
-    // The hash folds case by itself; the match-case flag plays no part.
-    EXPECT_EQ(findRow("second", FIND_HASHES, 1, 0), second);
-    EXPECT_EQ(findRow("SECOND", FIND_HASHES, 0, 0), second);
-    EXPECT_EQ(findRow("SECOND", FIND_HASHES, 0, (uint32_t)second + 1), kNotFound);
-    EXPECT_EQ(findRow("SECON", FIND_HASHES, 0, 0), kNotFound);
-    // The empty name has a hash too.
-    EXPECT_EQ(findRow("", FIND_HASHES, 0, 0), findRow("empty", FIND_STRINGS, 0, 0));
-    closeDocument();
-
-    // Named keys have no hash to search: nothing matches, not every row.
-    ASSERT_EQ(openGenerated(oneTable('0', {{"A", "a"}, {"B", "b"}})), 0);
-    ASSERT_TRUE(selectTable(0));
-    EXPECT_EQ(findRow("A", FIND_HASHES, 0, 0), kNotFound);
-    EXPECT_EQ(findRow("", FIND_HASHES, 0, 0), kNotFound);
-}
-
-TEST_F(FindRows, LongTextsAndEditedTexts) {
-    const std::string filler(40, '.');
-    ASSERT_EQ(openGenerated(oneTable('1', {{"A", filler + "needle"}, {"B", filler}, {"C", "needle" + filler}})), 0);
-    ASSERT_TRUE(selectTable(0));
-    // Rows in the order the texts lie in the file: A, B, C.
+// Each mode from a start row to the last row, never wrapping; the hit named
+// by the text of its row. Named keys are found only where known, the hash
+// mode only in a document of hashed keys, and edited texts are searched.
+TEST_F(FindRows, EachModeFromAStartRowWithoutWrapping) {
+    EXPECT_EQ(findRow("a", FIND_STRINGS, 0, 0), kNotFound);  // no document
+    struct Case {
+        const char* pattern;
+        int mode, matchCase;
+        uint32_t start;
+        const char* hit;  // the found row's text, null: none
+    };
+    GenDocument hashed = oneTable('2', {{"FIRST", "1"}, {"SECOND", "2"}, {"", "empty name"}, {"KNOWN", "k"}});
+    hashed.tables[0].entries[3].name.clear();
+    hashed.tables[0].entries[3].hash = genKeyHash('2', "KNOWN");
+    const struct {
+        GenDocument doc;
+        std::vector<Case> cases;
+    } documents[] = {
+        {oneTable('1', {{"A1", "Hello world"}, {"MAIN_2", "say hello"}, {"C3", "nothing"}}),
+         {{"hello", FIND_STRINGS, 0, 0, "Hello world"}, {"hello", FIND_STRINGS, 0, 1, "say hello"},
+          {"hello", FIND_STRINGS, 0, 2, nullptr}, {"hello", FIND_STRINGS, 1, 0, "say hello"},
+          {"hello", FIND_STRINGS, 0, 99, nullptr}, {"", FIND_STRINGS, 0, 0, nullptr},
+          {nullptr, FIND_STRINGS, 0, 0, nullptr}, {"main", FIND_IDS, 0, 0, "say hello"},
+          {"main", FIND_IDS, 1, 0, nullptr}, {"_", FIND_IDS, 1, 1, "say hello"}, {"A1", FIND_HASHES, 0, 0, nullptr},
+          {"", FIND_HASHES, 0, 0, nullptr}}},
+        {hashed,
+         {{"second", FIND_HASHES, 1, 0, "2"}, {"SECOND", FIND_HASHES, 0, 0, "2"}, {"SECON", FIND_HASHES, 0, 0, nullptr},
+          {"", FIND_HASHES, 0, 0, "empty name"}, {"NOWN", FIND_IDS, 0, 0, nullptr},
+          {"0", FIND_IDS, 0, 0, nullptr}}},
+    };
+    for (const auto& d : documents) {
+        ASSERT_EQ(openGenerated(d.doc), 0);
+        EXPECT_EQ(findRow("1", FIND_STRINGS, 0, 0), kNotFound) << "no table selected";
+        ASSERT_TRUE(selectTable(0));
+        for (const Case& c : d.cases) {
+            SCOPED_TRACE(testing::Message() << (c.pattern ? c.pattern : "-") << " mode " << c.mode);
+            const int32_t row = findRow(c.pattern, c.mode, c.matchCase, c.start);
+            EXPECT_EQ(std::string(row < 0 ? "-" : rowText((uint32_t)row)), c.hit ? c.hit : "-");
+        }
+    }
+    // A name found later is a name; a text edited shorter hides what was
+    // cut off, one edited longer shows what was added.
+    const int32_t known = findRow("k", FIND_STRINGS, 1, 0);
+    ASSERT_TRUE(setRowName((uint32_t)known, "KNOWN"));
+    EXPECT_EQ(findRow("NOWN", FIND_IDS, 0, 0), known);
+    const std::string filler(40, '.'), longer = filler + "needle";
+    ASSERT_TRUE(setRowText((uint32_t)known, filler.c_str(), (uint32_t)filler.size()));
+    EXPECT_EQ(findRow(".", FIND_STRINGS, 1, 0), known);
+    EXPECT_EQ(findRow("k", FIND_STRINGS, 1, 0), kNotFound);
+    ASSERT_TRUE(setRowText(0, longer.c_str(), (uint32_t)longer.size()));
     EXPECT_EQ(findRow("NEEDLE", FIND_STRINGS, 0, 0), 0);
-    EXPECT_EQ(findRow("NEEDLE", FIND_STRINGS, 0, 1), 2);
-    EXPECT_EQ(findRow("NEEDLE", FIND_STRINGS, 0, 3), kNotFound);
-    // An edit that makes a text shorter hides what was cut off; one that
-    // makes it longer shows what was added.
-    ASSERT_TRUE(setRowText(0, filler.c_str(), (uint32_t)filler.size()));
-    const std::string longer = filler + filler + "needle";
-    ASSERT_TRUE(setRowText(1, longer.c_str(), (uint32_t)longer.size()));
-    EXPECT_EQ(findRow("needle", FIND_STRINGS, 1, 0), 1);
-}
-
-TEST_F(FindRows, NoTableNoRows) {
-    EXPECT_EQ(findRow("a", FIND_STRINGS, 0, 0), kNotFound);
-    ASSERT_EQ(openGenerated(oneTable('1', {{"A", "a"}})), 0);
-    EXPECT_EQ(findRow("a", FIND_STRINGS, 0, 0), kNotFound);  // no table selected
 }

@@ -2,7 +2,7 @@
 // match case, the hit selected, focused and scrolled into view, Find next
 // from the selection without wrapping, the settings kept between openings,
 // and the views where nothing is searched.
-#include "dialog_test_support.h"
+#include "app_test_support.h"
 
 #include <commctrl.h>
 
@@ -16,10 +16,10 @@ namespace {
 // Rows far enough below the first page that a hit there must be scrolled to.
 constexpr int kFillerRows = 200;
 
-class FindTest : public DialogTest {
+class FindTest : public ShellTest {
 protected:
     void SetUp() override {
-        DialogTest::SetUp();
+        ShellTest::SetUp();
         GenDocument doc;
         doc.variant = '@';
         doc.tables.push_back({"MAIN",

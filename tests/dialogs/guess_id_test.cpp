@@ -1,7 +1,7 @@
 // The Guess ID dialog on the real main window: the hash following every
 // keystroke, OK offered exactly while it matches, the name limits of the
 // two hashed layouts, and what naming an entry changes on screen.
-#include "dialog_test_support.h"
+#include "app_test_support.h"
 
 #include <commctrl.h>
 
@@ -10,7 +10,7 @@
 
 namespace {
 
-class GuessIdTest : public DialogTest {
+class GuessIdTest : public ShellTest {
 protected:
     void openHashed(char variant) {
         GenDocument doc;
@@ -51,7 +51,7 @@ TEST_F(GuessIdTest, TheHashFollowsEveryLetterAndOkNamesAMatchOnScreen) {
         // The dialog out of the way and the list painted: OK must repaint
         // the list itself for the name to show.
         SetWindowPos(dialog, nullptr, -3000, -3000, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        pumpDialog(dialog);
+        pumpMessages(dialog);
         ValidateRect(gShell.entryList, nullptr);
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         EXPECT_FALSE(IsWindowVisible(dialog));
@@ -65,61 +65,51 @@ TEST_F(GuessIdTest, TheHashFollowsEveryLetterAndOkNamesAMatchOnScreen) {
     // The name found is what the ID list will hold: closing asks for it.
     driver.then(DialogDriver::press(IDNO));
     command(IDM_CLOSE_GXT);
-    ASSERT_EQ(driver.seen().size(), 2u);
-    EXPECT_EQ(driver.seen()[1].text, gShell.strings.askSaveIds);
+    ASSERT_EQ(driver.seen.size(), 2u);
+    EXPECT_EQ(driver.seen[1].text, gShell.strings.askSaveIds);
     EXPECT_FALSE(gDocument.loaded);
 }
 
-TEST_F(GuessIdTest, NamesTakeSevenCharactersInLayout2And31InLayoutAt) {
-    for (char variant : {'2', '@'}) {
-        openHashed(variant);
-        const int row = rowOfName(variant, "ABC");
-        markRow(row);
-        const size_t limit = variant == '2' ? 7 : 31;
-        onDialog([&](HWND dialog) {
-            typeText(dialog, nameField(dialog), std::string(40, 'n'));
-            EXPECT_EQ(itemString(dialog, IDC_GUESS_NAME), std::string(limit, 'N'));
-            EXPECT_EQ(itemString(dialog, IDC_GUESS_HASH), hashText(genKeyHash(variant, std::string(limit, 'N'))));
-            SendMessageA(nameField(dialog), EM_SETSEL, 0, -1);
-            typeText(dialog, nameField(dialog), "abc");
-            EXPECT_TRUE(okEnabled(dialog));
-            SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-        });
-        command(IDM_GUESS_ID);
-        EXPECT_STREQ(rowKeyName((uint32_t)row), "ABC") << variant;
-        EXPECT_EQ(gShell.idListModified, 1u);
-        gShell.idListModified = 0;
-        ASSERT_EQ(closeDocumentWithQuestions(), 1);
-    }
-}
-
-// Where there is nothing to name, OK changes nothing: an entry named
-// before (its name, hash and target shown), a document of named keys (the
-// fields greyed).
-TEST_F(GuessIdTest, OkNamesNothingWithoutAnUnnamedHashedEntry) {
-    for (char variant : {'@', '1'}) {
+// Names take 7 characters in layout 2 and 31 in layout @. Where there is
+// nothing to name, OK changes nothing: an entry named before (its name,
+// hash and target shown), a document of named keys (the fields greyed).
+TEST_F(GuessIdTest, NameLimitsAndEntriesWithNothingToName) {
+    for (char variant : {'2', '@', 'n', '1'}) {
         SCOPED_TRACE(variant);
-        const bool hashed = variant == '@';
-        openHashed(variant);
-        const int row = hashed ? rowOfName(variant, "ABC") : 0;
-        if (hashed) {
+        const bool named = variant == 'n' || variant == '1', hashed = variant != '1';
+        openHashed(variant == 'n' ? '@' : variant);
+        const int row = hashed ? rowOfName(variant == 'n' ? '@' : variant, "ABC") : 0;
+        if (variant == 'n') {
             ASSERT_EQ(setRowName((uint32_t)row, "ABC"), 1);
         }
         markRow(row);
         onDialog([&](HWND dialog) {
-            EXPECT_EQ(itemString(dialog, IDC_GUESS_NAME), "ABC");
-            if (hashed) {
-                pumpDialog(dialog);  // the name's hash is worked out once the dialog runs
-                EXPECT_EQ(itemString(dialog, IDC_GUESS_HASH), hashText(genKeyHash('@', "ABC")));
-                EXPECT_EQ(itemString(dialog, IDC_GUESS_TARGET), hashText(genKeyHash('@', "ABC")));
-                EXPECT_TRUE(okEnabled(dialog));
+            if (named) {
+                EXPECT_EQ(itemString(dialog, IDC_GUESS_NAME), "ABC");
+                pumpMessages(dialog);  // the name's hash is worked out once the dialog runs
+                for (int id : {IDC_GUESS_NAME, IDC_GUESS_HASH, IDC_GUESS_TARGET})
+                    EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, id)) != 0, hashed) << id;
+                if (hashed) {
+                    EXPECT_EQ(itemString(dialog, IDC_GUESS_HASH), hashText(genKeyHash('@', "ABC")));
+                    EXPECT_EQ(itemString(dialog, IDC_GUESS_TARGET), hashText(genKeyHash('@', "ABC")));
+                }
+            } else {
+                const size_t limit = variant == '2' ? 7 : 31;
+                typeText(dialog, nameField(dialog), std::string(40, 'n'));
+                EXPECT_EQ(itemString(dialog, IDC_GUESS_NAME), std::string(limit, 'N'));
+                EXPECT_EQ(itemString(dialog, IDC_GUESS_HASH), hashText(genKeyHash(variant, std::string(limit, 'N'))));
+                SendMessageA(nameField(dialog), EM_SETSEL, 0, -1);
+                typeText(dialog, nameField(dialog), "abc");
             }
-            for (int id : {IDC_GUESS_NAME, IDC_GUESS_HASH, IDC_GUESS_TARGET})
-                EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, id)) != 0, hashed) << id;
+            EXPECT_TRUE(okEnabled(dialog) || !hashed);
             SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         });
         command(IDM_GUESS_ID);
-        EXPECT_EQ(gShell.idListModified, 0u);
+        EXPECT_EQ(gShell.idListModified, named ? 0u : 1u);
+        if (hashed) {
+            EXPECT_STREQ(rowKeyName((uint32_t)row), "ABC");
+        }
+        gShell.idListModified = 0;
         ASSERT_EQ(closeDocumentWithQuestions(), 1);
     }
 }

@@ -1,7 +1,7 @@
 // The Windows resources, from a program that links them: every translated
 // resource exists in English and Russian with the same commands and
 // controls, the texts fit their controls, the menu's keys are the
-// accelerators, and the icons, version and manifest are there.
+// accelerators, and the version and manifest are there.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -208,17 +208,6 @@ TEST(Resources, EveryKeyTheMenuShowsIsAnAcceleratorOfThatItem) {
     }
     DestroyMenu(menu);
     EXPECT_EQ(shown, accels.size()) << "an accelerator the menu does not show";
-}
-
-// The About box steps through the icons until one fails to load.
-TEST(Resources, EveryIconLoadsAtBothSizesAndNoneFollowsTheLast) {
-    for (unsigned id = IDI_FIRST; id <= IDI_LAST + 1; ++id) {
-        for (int size : {32, 16}) {
-            HICON icon = (HICON)LoadImageA(self(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0);
-            EXPECT_EQ(icon != nullptr, id <= IDI_LAST) << id;
-            if (icon) DestroyIcon(icon);
-        }
-    }
 }
 
 TEST(Resources, TheVersionIsTheProjectsAndTheManifestTakesEffect) {
