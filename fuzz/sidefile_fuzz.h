@@ -143,9 +143,9 @@ inline void exportAndImportChangeNothing(const Walk& before, bool everyTable = f
     check(walk(after, everyTable) == before, "importing an export changed a row");
 }
 
-// FNV-1a over everything an import can change: the document's fields but
-// its side chunk list, its tables and their orders, the entries, the key
-// names, every side record that holds anything, and both texts.
+// FNV-1a over everything an import can change: the document's counts and
+// open table, its tables and their orders, the entries, the key names, every
+// side record that holds anything, and both texts.
 inline uint64_t fingerprint() {
     uint64_t h = 0xCBF29CE484222325ull;
     auto value = [&h](uint64_t v) { h = (h ^ v) * 0x100000001B3ull; };
