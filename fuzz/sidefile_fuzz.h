@@ -150,13 +150,10 @@ inline uint64_t fingerprint() {
     uint64_t h = 0xCBF29CE484222325ull;
     auto value = [&h](uint64_t v) { h = (h ^ v) * 0x100000001B3ull; };
     auto add = [&value](const void* bytes, size_t size) {  // a word at a time: a changed word changes h
-        value(size);
-        for (const char* p = static_cast<const char*>(bytes); size;) {
-            uint64_t v = 0;
-            const size_t n = std::min<size_t>(size, 8);
-            memcpy(&v, p, n);
-            value(v), p += n, size -= n;
-        }
+        const char* p = static_cast<const char*>(bytes);
+        uint64_t v = size;
+        for (; size >= 8; size -= 8, p += 8) value(v), memcpy(&v, p, 8);
+        value(v), v = 0, memcpy(&v, p, size), value(v);
     };
     const GxtDocument& d = gDocument;
     for (uint64_t v : {(uint64_t)d.tableCount, (uint64_t)(int64_t)d.currentTable, (uint64_t)d.loaded,
