@@ -116,34 +116,6 @@ TEST_F(Saving, RecordsKeepTheirPlaceAndStringsTheirOrder) {
                                  {'c', 0, 'c', 0, 0, 0, 'b', 0, 'b', 0, 'b', 0, 0, 0, 'a', 0, 0, 0}));
 }
 
-TEST_F(Saving, TableBlocksAreAlignedAndTheFileEndsAfterTheLastData) {
-    GenDocument doc;
-    doc.variant = '@';
-    doc.tables.push_back({"FIRST", {{"A", 0, "x"}}});     // 16 + 8 + 2 bytes: remainder 2
-    doc.tables.push_back({"SECOND", {}});
-    doc.tables.push_back({"THIRD", {{"B", 0, "yyy"}}});
-    ASSERT_EQ(openGenerated(doc), 0);
-    std::vector<uint8_t> image = saved();
-    const uint32_t h = 4, n = 524;
-    uint32_t first = get32le(image, h + 8 + 8);
-    EXPECT_EQ(first, h + 8 + 12 * n);
-    EXPECT_EQ(get32le(image, first), kTagTkey);
-    uint32_t second = get32le(image, h + 8 + 12 + 8);
-    EXPECT_EQ(second, first + 28);  // 26 bytes and two of padding
-    EXPECT_EQ(image[first + 26], 0);
-    EXPECT_EQ(image[first + 27], 0);
-    EXPECT_EQ(0, memcmp(&image[second], "SECOND\0\0", 8));
-    // An empty table: its name, then "TKEY" 0 "TDAT" 0.
-    EXPECT_EQ(get32le(image, second + 8), kTagTkey);
-    EXPECT_EQ(get32le(image, second + 12), 0u);
-    EXPECT_EQ(get32le(image, second + 16), kTagTdat);
-    EXPECT_EQ(get32le(image, second + 20), 0u);
-    for (uint32_t i = 1; i < n; ++i) EXPECT_EQ(get32le(image, h + 8 + 12 * i + 8) % 4, 0u) << i;
-    // The last table is empty; nothing follows its chunks.
-    uint32_t last = get32le(image, h + 8 + 12 * (n - 1) + 8);
-    EXPECT_EQ(image.size(), last + 24);
-}
-
 TEST_F(Saving, SharedStringsAreWrittenOncePerKey) {
     GenOptions share;
     share.shareEqualTexts = true;

@@ -24,33 +24,25 @@ GenDocument bigDocument() {
 
 class IndexWorker : public CoreTest {};
 
-TEST_F(IndexWorker, AccessorsWaitForTheWorker) {
-    GenOptions reverse;
-    reverse.order = GenStringOrder::Reverse;
-    const std::string path = write("big.gxt", generateGxt(bigDocument(), reverse));
+// Reading, closing and loading straight after the start, while the worker
+// may still be sorting.
+TEST_F(IndexWorker, AccessorsClosingAndReloadingWaitForTheWorker) {
+    const std::string path = write("big.gxt", generateGxt(bigDocument(), {GenStringOrder::Reverse}));
+    const std::string small = write("small.gxt", generateGxt(oneTable('0', {{"A", "small"}})));
     for (int round = 0; round < 3; ++round) {
         ASSERT_EQ(loadDocument(path.c_str()), 0);
         ASSERT_EQ(startIndexWorker(), 1);
-        // Straight away, while the worker may still be sorting.
         ASSERT_TRUE(selectTable(3));
         ASSERT_EQ(rowCount(), 20000u);
         EXPECT_STREQ(rowText(0), "text 19999");
         EXPECT_STREQ(rowText(19999), "text 0");
         EXPECT_NE(findEntry(nullptr, 0x9E3779B9u * 5 + 3), nullptr);
-    }
-}
-
-TEST_F(IndexWorker, ClosingAndReloadingWhileTheWorkerRuns) {
-    const std::string path = write("big.gxt", generateGxt(bigDocument()));
-    const std::string small = write("small.gxt", generateGxt(oneTable('0', {{"A", "small"}})));
-    for (int round = 0; round < 3; ++round) {
         ASSERT_EQ(loadDocument(path.c_str()), 0);
         ASSERT_EQ(startIndexWorker(), 1);
         closeDocument();
         EXPECT_EQ(tableCount(), 0u);
         ASSERT_EQ(loadDocument(path.c_str()), 0);
         ASSERT_EQ(startIndexWorker(), 1);
-        // Loading over a running worker waits for it and replaces the document.
         ASSERT_EQ(loadDocument(small.c_str()), 0);
         ASSERT_EQ(startIndexWorker(), 1);
         selectTable(0);
@@ -62,24 +54,18 @@ TEST_F(IndexWorker, ClosingAndReloadingWhileTheWorkerRuns) {
     }
 }
 
-TEST_F(IndexWorker, AFailedIndexLeavesAnEmptyDocument) {
+// The worker's memory failing: an empty document; no thread: the index is
+// built at once.
+TEST_F(IndexWorker, AFailedIndexLeavesAnEmptyDocumentAndNoThreadIndexesAtOnce) {
     const std::string path = write("small.gxt", generateGxt(oneTable('2', {{"A", "a"}, {"B", "b"}})));
-    ASSERT_EQ(loadDocument(path.c_str()), 0);
-    faultArm(FAULT_ALLOC, 1);  // the raw text, on the worker
-    ASSERT_EQ(startIndexWorker(), 1);
-    EXPECT_EQ(tableCount(), 0u);
-    EXPECT_EQ(selectTable(0), 0);
-    EXPECT_EQ(rowText(0), nullptr);
-    EXPECT_EQ(gDocument.heap, nullptr);
-}
-
-TEST_F(IndexWorker, WithoutAThreadTheIndexIsBuiltAtOnce) {
-    const std::string path = write("small.gxt", generateGxt(oneTable('1', {{"A", "inline"}})));
-    ASSERT_EQ(loadDocument(path.c_str()), 0);
-    faultArm(FAULT_THREAD, 1);
-    EXPECT_EQ(startIndexWorker(), 0);
-    selectTable(0);
-    EXPECT_STREQ(rowText(0), "inline");
+    for (FaultPoint point : {FAULT_ALLOC, FAULT_THREAD}) {
+        ASSERT_EQ(loadDocument(path.c_str()), 0);
+        faultArm(point, 1);
+        EXPECT_EQ(startIndexWorker(), point == FAULT_ALLOC ? 1 : 0);
+        EXPECT_EQ(selectTable(0), point == FAULT_ALLOC ? 0 : 1);
+        EXPECT_EQ(rowText(1) ? std::string(rowText(1)) : "<none>", point == FAULT_ALLOC ? "<none>" : "b");
+        EXPECT_EQ(gDocument.heap == nullptr, point == FAULT_ALLOC);
+    }
 }
 
 TEST_F(IndexWorker, SortingMatchesAStableInsertionSort) {

@@ -81,50 +81,6 @@ TEST_F(IdListTest, ExportWritesKnownNamesInTableAndRowOrder) {
     EXPECT_EQ(fileText(path), "FIRST\r\nSECOND\r\n");
 }
 
-TEST_F(IdListTest, ExportedNamesComeBackIntoAFreshLoad) {
-    for (char variant : {'2', '@'}) {
-        GenDocument doc = randomDocument(variant, 7, 60);
-        // A key that an earlier table also holds stays unnamed after the
-        // round trip: the lookup always stops at the earlier table.
-        doc.tables.push_back({"LATE", {{doc.tables[0].entries.empty() ? "X" : doc.tables[0].entries[0].name, 0, "dup"},
-                                       {"ONLYHERE", 0, "own"}}});
-        const uint32_t late = (uint32_t)doc.tables.size() - 1;
-        ASSERT_EQ(openGenerated(doc), 0);
-        // Name every second entry, the duplicate in the last table included;
-        // what a fresh load shows after importing the export: the names of
-        // the first entries of their hashes.
-        std::vector<std::string> expected;
-        for (uint32_t t = 0; t < doc.tables.size(); ++t)
-            for (uint32_t k = 0; k < doc.tables[t].entries.size(); ++k) {
-                const std::string& name = doc.tables[t].entries[k].name;
-                if (k % 2 == 0 || t == late) {
-                    ASSERT_EQ(setEntryName(&entryAt(t, k), name.c_str()), 1);
-                }
-            }
-        for (uint32_t t = 0; t < doc.tables.size(); ++t)
-            for (uint32_t k = 0; k < doc.tables[t].entries.size(); ++k) {
-                GxtEntry* first = findEntry(nullptr, entryAt(t, k).hash);
-                const std::string& name = doc.tables[t].entries[k].name;
-                bool named = false;
-                for (uint32_t u = 0; u < doc.tables.size(); ++u)
-                    for (uint32_t j = 0; j < doc.tables[u].entries.size(); ++j)
-                        named |= (j % 2 == 0 || u == late) && entryAt(u, j).hash == entryAt(t, k).hash;
-                expected.push_back(first == &entryAt(t, k) && named ? name : "");
-            }
-        const std::string path = dir.file("round.ids");
-        ASSERT_EQ(exportIds(path.c_str()), 0);
-        ASSERT_EQ(openGenerated(doc), 0);
-        ASSERT_EQ(importIds(path.c_str()), 0);
-        std::vector<std::string> got;
-        for (uint32_t t = 0; t < doc.tables.size(); ++t) {
-            selectTable(t);
-            for (uint32_t k = 0; k < doc.tables[t].entries.size(); ++k)
-                got.push_back(rowKeyName(k) ? rowKeyName(k) : "");
-        }
-        EXPECT_EQ(got, expected) << variant;
-    }
-}
-
 TEST_F(IdListTest, ExportFailuresLeaveTheOldFile) {
     const std::string path = write("out.ids", "OLD\r\n");
     EXPECT_EQ(exportIds(nullptr), 5000);

@@ -53,47 +53,39 @@ TEST_F(StringListTest, RowsComeFromEveryTableInListOrder) {
     }
 }
 
+// A run longer than the name limit is cut there, and the rest is the next
+// name.
 TEST_F(StringListTest, LongRunsAreCutAndLookedUpByTheirStart) {
     const std::string first31 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234";
-    const std::string run = first31 + "56" + "_TAIL_7";  // 40 bytes: 33 and 7
-    ASSERT_EQ(run.size(), 40u);
     ASSERT_EQ(openGenerated(makeDocument('@', {{"T", {{first31, 0, "start"}, {"_TAIL_7", 0, "tail"},
                                                        {first31 + "56", 0, "never"}}}})),
               0);
-    EXPECT_EQ(load(run), 0);
+    EXPECT_EQ(load(first31 + "56" + "_TAIL_7"), 0);  // 40 bytes: 33 and 7
     EXPECT_EQ(rowTexts(), (std::vector<std::string>{"start", "tail"}));
 }
 
-TEST_F(StringListTest, AListThatFindsNothingLeavesTheTableView) {
-    ASSERT_EQ(openGenerated(threeTables('@')), 0);
-    ASSERT_EQ(selectTable(1), 1);
-    EXPECT_EQ(load("NOSUCH OTHER\r\n"), 0);
-    EXPECT_FALSE(gStringList.on);
-    EXPECT_EQ(rowTexts(), std::vector<std::string>{"charlie text"});
-    EXPECT_EQ(load(""), 0);
-    EXPECT_FALSE(gStringList.on);
-}
-
-TEST_F(StringListTest, ALoadReplacesTheListShown) {
-    ASSERT_EQ(openGenerated(threeTables('@')), 0);
-    EXPECT_EQ(load("ALPHA BRAVO"), 0);
-    EXPECT_EQ(load("DELTA"), 0);
-    EXPECT_EQ(rowTexts(), std::vector<std::string>{"delta text"});
-}
-
-TEST_F(StringListTest, Closing) {
+// A load replaces the list shown; one that finds nothing and a close go back
+// to the table view.
+TEST_F(StringListTest, LoadingAndClosingSwitchTheView) {
     EXPECT_EQ(closeStringList(), 7000);
     ASSERT_EQ(openGenerated(threeTables('@')), 0);
     ASSERT_EQ(selectTable(2), 1);
     EXPECT_EQ(closeStringList(), 7001);
+    EXPECT_EQ(load("ALPHA BRAVO"), 0);
     EXPECT_EQ(load("CHARLIE"), 0);
     EXPECT_EQ(rowTexts(), std::vector<std::string>{"charlie text"});
+    EXPECT_EQ(load("NOSUCH OTHER\r\n"), 0);
+    EXPECT_FALSE(gStringList.on);
+    EXPECT_EQ(rowTexts(), (std::vector<std::string>{"delta text", "echo text"}));
+    EXPECT_EQ(load("CHARLIE"), 0);
     EXPECT_EQ(closeStringList(), 0);
     EXPECT_FALSE(gStringList.on);
     EXPECT_EQ(gStringList.entries, nullptr);
     EXPECT_EQ(tableCount(), 524u);
     EXPECT_EQ(rowTexts(), (std::vector<std::string>{"delta text", "echo text"}));
     EXPECT_EQ(closeStringList(), 7001);
+    EXPECT_EQ(load(""), 0);
+    EXPECT_FALSE(gStringList.on);
 }
 
 TEST_F(StringListTest, RunningOutOfMemoryWhileTheRowsGrow) {

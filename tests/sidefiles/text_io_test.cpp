@@ -5,6 +5,7 @@
 #include "decode/decode_table.h"
 #include "sidefile_test.h"
 #include "sidefiles/string_list.h"
+#include "sidefiles/text_encoding.h"
 #include "sidefiles/text_io.h"
 
 namespace {
@@ -145,17 +146,13 @@ TEST_F(TextIoTest, ImportReadsEveryLineShape) {
         // A blank after the key makes the "=" part of the text.
         {named(), "ABC =with equals\r\n", {"ABC==with equals", "LONGER=longer text"}},
         // A key without "=" changes nothing, nor names its entry.
-        {hashed(), "ALPHA\r\nCHARLIE=new\r\nEMPTY\tALPHA=x\r\nCHARLIE",
-         {a + "=alpha text", h + "=by hash", e + "=", "CHARLIE=new", a + "=second alpha"}},
-        {hashed(), "ALPHA\nCHARLIE=new\nEMPTY\tALPHA=x\nCHARLIE",
-         {a + "=alpha text", h + "=by hash", e + "=", "CHARLIE=new", a + "=second alpha"}},
-        {hashed(), "ALPHA\rCHARLIE=new\rEMPTY\tALPHA=x\rCHARLIE",
+        {hashed(), "ALPHA\r\nCHARLIE=new\nEMPTY\tALPHA=x\rCHARLIE",
          {a + "=alpha text", h + "=by hash", e + "=", "CHARLIE=new", a + "=second alpha"}},
         // A control byte ends the text and starts a new line; bytes from 0x80 stay.
         {named(), "ABC=before tab\tLONGER=after tab", {"ABC=before tab", "LONGER=after tab"}},
         {named(), "ABC=\xe4\xf6\xfc a=b\r\n", {"ABC=\xe4\xf6\xfc a=b", "LONGER=longer text"}},
-        {named(), "ABC=one\nLONGER=two\n", {"ABC=one", "LONGER=two"}},
-        {named(), "ABC=one\rLONGER=two\r", {"ABC=one", "LONGER=two"}},
+        {named(), "ABC=one\rLONGER=two\n", {"ABC=one", "LONGER=two"}},
+        {named(), "ABC=one\nLONGER=two\r", {"ABC=one", "LONGER=two"}},
         // Keys of up to 32 bytes; every byte before the "=" counts.
         {long32, key32 + "6=thirty-three\r\nX=next line read\r\n", {k32 + "=old", "X=next line read"}},
         {long32, key32 + "=thirty-two\r\n", {key32 + "=thirty-two", x + "=x"}},
@@ -290,14 +287,6 @@ TEST_F(TextIoTest, AFileWithTheUtf8MarkIsConvertedToTheDisplayCodePage) {
     EXPECT_EQ(textAt(1, 0), section);
 }
 
-TEST_F(TextIoTest, ImportWorksWhateverTheView) {
-    ASSERT_EQ(openGenerated(hashed()), 0);
-    ASSERT_EQ(loadStringList(write("rows.lst", "CHARLIE").c_str()), 0);
-    EXPECT_EQ(importText(write("in.txt", "ALPHA=outside the list\r\n").c_str()), 0);
-    EXPECT_TRUE(gStringList.on);
-    EXPECT_STREQ(entryText(findEntry("ALPHA", 0)), "outside the list");
-}
-
 // The command line's whole-document import takes files up to 256 MiB
 // (every import's 16 MiB limit is checked with the other importers').
 TEST_F(TextIoTest, TheWholeDocumentLimitTakesLargerFiles) {
@@ -336,6 +325,32 @@ TEST_F(TextIoTest, ATextThatCannotBeStoredLeavesItsEntryAlone) {
         if (r) {
             EXPECT_EQ(now, (std::vector<std::string>{"ABC=abc text", "LONGER=longer text"}));
         }
+    }
+}
+
+// A failed conversion names the line and the first character the code page
+// lacks (from UTF-8, its code point) or the first byte it gives no character
+// (to UTF-8; a lead byte converts with its trail byte).
+TEST_F(TextIoTest, AFailedConversionNamesTheLineAndCharacter) {
+    const struct {
+        bool toUtf8;
+        uint32_t codePage;
+        std::string text;
+        uint32_t line, character;
+    } cases[] = {{true, 1252, "ok\r\nok\nb\x81", 3, 0x81},
+                 {true, 932, "\x82\xa0\r\x82\xa0\x82\xa0\xfd", 2, 0xFD},
+                 {false, 1252, "\xc2\xa7\n\xf0\x9f\x98\x80", 2, 0x1F600},
+                 {false, 1252, "\xc2\xa7\xe2\x86\x92", 1, 0x2192},
+                 {false, 1252, "\xc2", 1, 0xFFFFFFFF}};
+    for (const auto& c : cases) {
+        char out[64];
+        uint32_t written = 0;
+        TextConversionFailure failure{};
+        EXPECT_EQ(convertTextLines(c.toUtf8, c.codePage, c.text.data(), (uint32_t)c.text.size(), out, sizeof out,
+                                   &written, &failure),
+                  CODE_PAGE_UNREPRESENTABLE);
+        EXPECT_EQ(failure.line, c.line) << c.codePage << " " << c.text;
+        EXPECT_EQ(failure.character, c.character) << c.codePage << " " << c.text;
     }
 }
 
