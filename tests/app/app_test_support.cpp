@@ -133,16 +133,6 @@ DialogDriver::Action DialogDriver::chooseRgb(int red, int green, int blue) {
     };
 }
 
-DialogDriver::Action DialogDriver::chooseFontSize(int points) {
-    return [points](HWND dialog) {
-        // As a click in the size list does: select, then tell the dialog.
-        HWND sizes = GetDlgItem(dialog, cmb3);
-        SendMessageA(sizes, CB_SELECTSTRING, (WPARAM)-1, (LPARAM)std::to_string(points).c_str());
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb3, CBN_SELCHANGE), (LPARAM)sizes);
-        postClick(dialog, IDOK);
-    };
-}
-
 // ---- Messages and input ----------------------------------------------------------------
 
 void pumpMessages(HWND dialog) {

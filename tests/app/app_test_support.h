@@ -54,8 +54,6 @@ struct DialogDriver {
     static Action choosePath(const std::string& path);
     // The colour chooser: enters red, green and blue, then presses OK.
     static Action chooseRgb(int red, int green, int blue);
-    // The font chooser: picks a point size from its list, then presses OK.
-    static Action chooseFontSize(int points);
 
     std::deque<Action> actions;
     std::vector<SeenDialog> seen;

@@ -119,30 +119,6 @@ TEST_F(LifecycleTest, AFailedOpenSaysWhyAndLeavesTheWindowEmpty) {
     EXPECT_EQ(driver.seen.back().caption, "Vorn");
     EXPECT_EQ(title(), "Vorn");
     EXPECT_FALSE(gDocument.loaded);
-    EXPECT_TRUE(GetMenuState(gShell.menu, IDM_SAVE_GXT_AS, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_EQ((HICON)SendMessageA(gShell.mainWindow, WM_GETICON, ICON_BIG, 0), gShell.noDocumentIcons[ICON_32]);
-}
-
-TEST_F(LifecycleTest, AFileTheIndexingWorkerCannotFinishIsReportedOnceATableIsChosen) {
-    const std::string path = samplePath("example-1.gxt");
-    command(IDM_CLOSE_GXT);
-    faultReset();
-    ASSERT_EQ(loadDocument(path.c_str()), 0);
-    const uint32_t loading = faultCalls(FAULT_ALLOC);
-    closeDocument();
-    // The first allocation after the file is read is the worker's.
-    faultReset();
-    faultArm(FAULT_ALLOC, loading + 1);
-    ASSERT_EQ(open(path), 1);
-    EXPECT_EQ(title(), "example-1.gxt - Vorn");
-    driver.then(DialogDriver::press(IDOK));
-    pickTable(0);
-    expectLastMessage(failureText(OP_OPEN_GXT, path, 2208));
-    EXPECT_FALSE(gDocument.loaded);
-    EXPECT_EQ(title(), "Vorn");
-    EXPECT_EQ(SendMessageA(gShell.tableList, LB_GETCOUNT, 0, 0), 0);
-    EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETITEMCOUNT, 0, 0), 0);
-    EXPECT_TRUE(GetMenuState(gShell.menu, IDM_CLOSE_GXT, MF_BYCOMMAND) & MF_GRAYED);
 }
 
 // Every failed save, import or export names the file and the reason, and
@@ -158,9 +134,8 @@ TEST_F(LifecycleTest, FailuresNameTheFileAndTheReasonAndLoseNoEdit) {
     share.shareEqualTexts = true;
     const std::string big = dir.file("big.gxt");
     ASSERT_TRUE(writeFileBytes(big, generateGxt(doc, share)));
-    const std::string locked = dir.file("locked.gxt"), badTable = dir.file("bad.tbl"), ids = dir.file("a.ids");
+    const std::string locked = dir.file("locked.gxt"), ids = dir.file("a.ids");
     ASSERT_TRUE(writeFile(locked, "previous contents"));
-    ASSERT_TRUE(writeFile(badTable, std::string(224, 'A')));
     ASSERT_TRUE(writeFile(ids, "X"));
     struct Case {
         FileOperation operation;
@@ -172,8 +147,6 @@ TEST_F(LifecycleTest, FailuresNameTheFileAndTheReasonAndLoseNoEdit) {
         {OP_SAVE_GXT, dir.file("never.gxt"), FAULT_CREATE, 3002, IDS_REASON_CANNOT_CREATE},
         {OP_SAVE_GXT, locked, FAULT_REPLACE, kNotReplaced, IDS_REASON_CANNOT_REPLACE},
         {OP_IMPORT_TEXT, dir.file("missing.txt"), FAULT_POINT_COUNT, 8001, IDS_REASON_CANNOT_OPEN},
-        {OP_EXPORT_TEXT, dir.file("rows.txt"), FAULT_POINT_COUNT, 7001, IDS_REASON_NO_ROWS},  // no table chosen
-        {OP_IMPORT_TBL, badTable, FAULT_POINT_COUNT, 7007, IDS_REASON_NOT_TBL},
         {OP_IMPORT_IDS, ids, FAULT_READ, 4005, IDS_REASON_CANNOT_READ},
         {OP_SAVE_GXT, big, FAULT_POINT_COUNT, 3004, IDS_REASON_SAVED_TOO_LARGE},  // over the open file
     };
@@ -189,8 +162,6 @@ TEST_F(LifecycleTest, FailuresNameTheFileAndTheReasonAndLoseNoEdit) {
         const char* path = c.path.c_str();
         int result = c.operation == OP_SAVE_GXT     ? saveGxtAs(path)
                      : c.operation == OP_IMPORT_TEXT ? importTextFile(path)
-                     : c.operation == OP_EXPORT_TEXT ? exportTextFile(path)
-                     : c.operation == OP_IMPORT_TBL  ? importDecodeTable(path)
                                                      : importIdList(path);
         faultReset();
         EXPECT_EQ(result, 0);
@@ -272,22 +243,6 @@ TEST_F(LifecycleTest, ATextImportThatChangesTextsMakesTheCloseAsk) {
         }
         EXPECT_FALSE(gDocument.loaded);
     }
-}
-
-TEST_F(LifecycleTest, DecodeTablesGoOutAndComeBackThroughTheFileDialog) {
-    const std::string table = dir.file("shifted.tbl");
-    driver.then(DialogDriver::choosePath(table));
-    command(IDM_EXPORT_DECODE_TABLE);
-    std::string bytes = readFile(table);
-    ASSERT_EQ(bytes.size(), 224u);
-    EXPECT_EQ((uint8_t)bytes[0], 32);
-    // Swap 'a' and 'b' and bring it back: the texts show the new table.
-    std::swap(bytes['a' - 32], bytes['b' - 32]);
-    ASSERT_TRUE(writeFile(table, bytes));
-    pickTable(0);
-    driver.then(DialogDriver::choosePath(table));
-    command(IDM_IMPORT_DECODE_TABLE);
-    EXPECT_STREQ(rowText(1), "Find b cbr bnd drive to the ~a~hbraour~w~.~n~Do not ae lbte.");
 }
 
 }  // namespace

@@ -46,46 +46,6 @@ TEST_F(OptionsTest, ChosenColoursArePaintedRememberedAndSaved) {
         EXPECT_NE(file.find(line), std::string::npos) << line << file;
 }
 
-TEST_F(OptionsTest, AChosenMainFontIsUsedMeasuredAndSaved) {
-    HFONT before = gDisplay.mainFont;
-    const RECT tablesBefore = childRect(gShell.tableList);
-    driver.then(DialogDriver::chooseFontSize(16));
-    command(IDM_MAIN_FONT);
-    EXPECT_EQ(gSettings.mainFont.size, 16);
-    EXPECT_NE(gDisplay.mainFont, before);
-    EXPECT_EQ((HFONT)SendMessageA(gShell.entryList, WM_GETFONT, 0, 0), gDisplay.mainFont);
-    EXPECT_EQ((HFONT)SendMessageA(gShell.tableList, WM_GETFONT, 0, 0), gDisplay.mainFont);
-    // Wider letters, a wider table list.
-    EXPECT_GT(childRect(gShell.tableList).right, tablesBefore.right);
-
-    driver.then(DialogDriver::press(IDCANCEL));
-    HFONT chosen = gDisplay.mainFont;
-    command(IDM_MAIN_FONT);
-    EXPECT_EQ(gDisplay.mainFont, chosen);
-    EXPECT_EQ(gSettings.mainFont.size, 16);
-
-    EXPECT_EQ(closeAndFinish(), 0);
-    EXPECT_NE(readFile(configPathBesideExe()).find("MainSize=16\r\n"), std::string::npos);
-}
-
-TEST_F(OptionsTest, AChosenPreviewFontResizesThePreviewAndIsNeverItalic) {
-    gSettings.viewFont.style |= kStyleItalic;
-    const RECT paneBefore = childRect(gShell.previewPane);
-    driver.then(DialogDriver::chooseFontSize(28));
-    command(IDM_PREVIEW_FONT);
-    EXPECT_EQ(gSettings.viewFont.size, 28);
-    EXPECT_EQ(gSettings.viewFont.style & kStyleItalic, 0u);
-    EXPECT_EQ(gPreviewPane.previewFont, gDisplay.previewFont);
-    EXPECT_EQ(gPreviewPane.placeholderFont, gDisplay.placeholderFont);
-    LOGFONTA preview = {}, placeholder = {};
-    GetObjectA(gDisplay.previewFont, sizeof preview, &preview);
-    GetObjectA(gDisplay.placeholderFont, sizeof placeholder, &placeholder);
-    EXPECT_FALSE(preview.lfItalic);
-    EXPECT_TRUE(placeholder.lfItalic && placeholder.lfUnderline);
-    EXPECT_GT(childRect(gShell.previewPane).bottom, paneBefore.bottom) << "a larger font, a taller preview";
-    EXPECT_EQ(childRect(gShell.tableList).top, childRect(gShell.previewPane).bottom + 2);
-}
-
 // The session's language picks the menu, the questions and the messages.
 TEST_F(OptionsTest, TheMenuSpeaksTheLanguageOfTheSession) {
     const char* locale = std::getenv("VORN_TEST_LOCALE");

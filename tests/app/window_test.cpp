@@ -70,11 +70,6 @@ TEST_F(WindowTest, TheTitleNamesTheFileWithinItsBuffer) {
     EXPECT_EQ(title(), sixty.substr(0, 48) + " - Vorn");
     setTitle(nullptr);
     EXPECT_EQ(title(), "Vorn");
-
-    ASSERT_EQ(open(samplePath("example-at.gxt")), 1);
-    EXPECT_EQ(title(), "example-at.gxt - Vorn");
-    command(IDM_CLOSE_GXT);
-    EXPECT_EQ(title(), "Vorn");
 }
 
 // The items that need a document, and the two that need hashed keys.
@@ -121,41 +116,6 @@ TEST_F(WindowTest, MenuAndIconFollowTheLayoutOfTheOpenFile) {
     command(IDM_CLOSE_GXT);
     expectMenu(false, false);
     expectIcons(gShell.noDocumentIcons);
-}
-
-TEST_F(WindowTest, CtrlOAndCtrlSReachOpenAndSaveAsOnlyWhileTheyAreEnabled) {
-    // Nothing open: Save GXT as is greyed and Ctrl+S opens no dialog.
-    pressAccelerator('S', true);
-    EXPECT_TRUE(driver.seen.empty());
-    // A key sent as an accelerator command for a greyed item does nothing
-    // either, whichever way it arrives.
-    SendMessageA(gShell.mainWindow, WM_COMMAND, MAKEWPARAM(IDM_SAVE_GXT_AS, 1), 0);
-    EXPECT_TRUE(driver.seen.empty());
-
-    driver.then(DialogDriver::press(IDCANCEL));
-    EXPECT_TRUE(pressAccelerator('O', true));
-    ASSERT_EQ(driver.seen.size(), 1u);
-
-    ASSERT_EQ(open(samplePath("example-0.gxt")), 1);
-    driver.then(DialogDriver::press(IDCANCEL));
-    EXPECT_TRUE(pressAccelerator('S', true));
-    EXPECT_EQ(driver.seen.size(), 2u);
-    // Without Ctrl the letters are no keys of the program.
-    EXPECT_FALSE(pressAccelerator('S', false));
-    EXPECT_EQ(driver.seen.size(), 2u);
-}
-
-TEST_F(WindowTest, TheFileDialogHasOneFilterAndAddsItsExtension) {
-    driver.then(DialogDriver::choosePath(dir.file("typed")));
-    uint16_t offset = 0;
-    const char* path = fileDialog(gShell.strings.filterGxt, gShell.strings.extGxt, &offset, 1);
-    ASSERT_NE(path, nullptr);
-    EXPECT_EQ(std::string(path), dir.file("typed.gxt"));
-    EXPECT_STREQ(path + offset, "typed.gxt");
-    const std::string filter(gShell.filter, sizeof gShell.filter);
-    // The name, its pattern, and the empty entry that ends the list.
-    const std::string zeros(2, '\0');
-    EXPECT_EQ(filter.substr(0, filter.find(zeros) + 2), gShell.strings.filterGxt + std::string(1, '\0') + "*.gxt" + zeros);
 }
 
 }  // namespace

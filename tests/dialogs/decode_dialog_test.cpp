@@ -55,20 +55,6 @@ protected:
     }
 };
 
-TEST_F(DecodeDialogTest, TheGridShowsEverySlot) {
-    decodeTable::assign('A', 'Z');
-    onDialog([&](HWND dialog) {
-        EXPECT_EQ(SendMessageA(grid(dialog), LVM_GETITEMCOUNT, 0, 0), 14);
-        EXPECT_EQ(cell(dialog, 0, 0), " ");
-        EXPECT_EQ(cell(dialog, 2, 1), "Z");
-        EXPECT_EQ(cell(dialog, 3, 10), "A");
-        EXPECT_EQ(cell(dialog, 13, 15), "\xFF");
-        EXPECT_GT(SendMessageA(grid(dialog), LVM_GETCOLUMNWIDTH, 15, 0), 0);
-        EXPECT_EQ(SendMessageA(grid(dialog), LVM_GETCOLUMNWIDTH, 16, 0), 0);  // no 17th column
-    });
-    command(IDM_DECODE_TABLE);
-}
-
 // The editor over the cell of code 'A' (row 2, column 1), its text
 // selected: Enter or a click elsewhere exchanges the two characters'
 // slots; Escape, an emptied or unchanged cell, closing the dialog and a

@@ -35,30 +35,6 @@ protected:
     bool edited(uint32_t row) { return entryReplacementText(entryAtRow(row)) != nullptr; }
 };
 
-TEST_F(EditStringTest, ShowsTheTextTheFileTextAndAGreyedHash) {
-    markRow(1);
-    onDialog([&](HWND dialog) {
-        EXPECT_EQ(itemString(dialog, IDC_EDIT_NEW_TEXT), "Second text");
-        EXPECT_EQ(itemString(dialog, IDC_EDIT_FILE_TEXT), "Second text");
-        // An unnamed hashed key: its hash, greyed.
-        EXPECT_EQ(itemString(dialog, IDC_EDIT_KEY), hashText(genKeyHash('@', "SECOND")));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_EDIT_KEY)));
-        // The caret at the start of the new text, nothing selected.
-        EXPECT_EQ(GetFocus(), newText(dialog));
-        EXPECT_EQ(SendMessageA(newText(dialog), EM_GETSEL, 0, 0), 0);
-        EXPECT_EQ(SendMessageA(newText(dialog), EM_GETLIMITTEXT, 0, 0), 4095);
-    });
-    command(IDM_MODIFY_STRING);
-
-    // A named key shows its name, not greyed.
-    ASSERT_EQ(setRowName(1, "SECOND"), 1);
-    onDialog([&](HWND dialog) {
-        EXPECT_EQ(itemString(dialog, IDC_EDIT_KEY), "SECOND");
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_EDIT_KEY)));
-    });
-    command(IDM_MODIFY_STRING);
-}
-
 // What each way of leaving the dialog stores: Enter and OK store a text
 // that differs from the row's, even only in case or by a deleted letter;
 // Escape, Cancel and an unchanged text store nothing.
@@ -106,27 +82,6 @@ TEST_F(EditStringTest, OkStoresOnlyAChangedTextAndCancelNothing) {
         EXPECT_EQ(itemString(dialog, IDC_EDIT_FILE_TEXT), "Hello there");
     });
     command(IDM_MODIFY_STRING);
-}
-
-// Whatever would take the field over 4095 characters is refused with a
-// message, not just a beep: a paste, a key, and OK with a longer text.
-TEST_F(EditStringTest, TextsOverTheLimitAreToldAndKept) {
-    markRow(0);
-    onDialog([&](HWND dialog) {
-        driver.then(DialogDriver::press(IDOK));
-        replaceNewText(dialog, std::string(5000, 'y'));
-        EXPECT_EQ(GetWindowTextLengthA(newText(dialog)), 4095);
-        driver.then(DialogDriver::press(IDOK));
-        typeText(dialog, newText(dialog), "z");
-        EXPECT_EQ(GetWindowTextLengthA(newText(dialog)), 4095);
-        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-    });
-    command(IDM_MODIFY_STRING);
-    EXPECT_EQ(std::string(rowText(0)), std::string(4095, 'y'));
-    EXPECT_EQ(gShell.gxtModified, 1u);
-    ASSERT_EQ(driver.seen.size(), 3u);
-    EXPECT_NE(driver.seen[1].text.find("4095"), std::string::npos);
-    EXPECT_EQ(driver.seen[2].text, driver.seen[1].text);
 }
 
 // A text the document cannot take (longer than any edit may be, a

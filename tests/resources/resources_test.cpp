@@ -1,7 +1,7 @@
 // The Windows resources, from a program that links them: every translated
 // resource exists in English and Russian with the same commands and
-// controls, the texts fit their controls, the menu's keys are the
-// accelerators, and the version and manifest are there.
+// controls, the texts fit their controls, and the version and manifest
+// are there.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "resource.h"
@@ -21,17 +20,6 @@ namespace {
 constexpr LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 constexpr LANGID kRussian = MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT);
 const unsigned kDialogs[] = {IDD_GUESS_ID, IDD_EDIT_STRING, IDD_FIND, IDD_ABOUT, IDD_DECODE_TABLE};
-// Every string id; those below 16 serve every language from one English text.
-const unsigned kStrings[] = {
-    IDS_APP_NAME, IDS_QUESTION_CAPTION, IDS_TITLE_SUFFIX, IDS_EXT_GXT, IDS_EXT_IDS, IDS_EXT_LST, IDS_EXT_TBL,
-    IDS_EXT_TXT, IDS_FILTER_GXT, IDS_FILTER_IDS, IDS_FILTER_LST, IDS_FILTER_TBL, IDS_FILTER_TXT,
-    IDS_ASK_SAVE_GXT, IDS_ASK_SAVE_IDS, IDS_COLUMN_KEY, IDS_COLUMN_STRING, IDS_FAIL_OPEN, IDS_FAIL_SAVE,
-    IDS_FAIL_IMPORT, IDS_FAIL_EXPORT, IDS_REASON_NO_DOCUMENT, IDS_REASON_CANNOT_OPEN, IDS_REASON_NO_SIZE,
-    IDS_REASON_TOO_LARGE, IDS_REASON_NO_MEMORY, IDS_REASON_CANNOT_READ, IDS_REASON_NOT_GXT,
-    IDS_REASON_BAD_TABLES, IDS_REASON_CANNOT_CREATE, IDS_REASON_CANNOT_WRITE, IDS_REASON_NOT_TBL,
-    IDS_REASON_NO_ROWS, IDS_REASON_NO_NAMES, IDS_REASON_UNKNOWN, IDS_REASON_SAVED_TOO_LARGE,
-    IDS_REASON_CANNOT_REPLACE, IDS_EDIT_UNHELD_CHAR, IDS_EDIT_TOO_LONG};
-
 HMODULE self() { return GetModuleHandleW(nullptr); }
 
 BOOL CALLBACK addLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD lang, LONG_PTR param) {
@@ -62,12 +50,16 @@ WORD stringLength(unsigned id, LANGID lang) {
     return length;
 }
 
+// Every English string has a Russian text, except those below 16, which
+// serve every language from one English text.
 TEST(Resources, EveryStringExistsInEachLanguage) {
-    for (unsigned id : kStrings) {
-        SCOPED_TRACE(id);
-        EXPECT_GT(stringLength(id, kEnglish), 0) << "no English text";
-        EXPECT_EQ(stringLength(id, kRussian) > 0, id >= 16) << "a Russian text where there should be one";
+    unsigned english = 0;
+    for (unsigned id = 0; id < 256; ++id) {
+        if (!stringLength(id, kEnglish)) continue;
+        ++english;
+        EXPECT_EQ(stringLength(id, kRussian) > 0, id >= 16) << "string " << id;
     }
+    EXPECT_GE(english, 39u);
 }
 
 // The command ids of a menu, depth first, separators as 0.
@@ -157,57 +149,6 @@ TEST(Resources, EachDialogHasTheSameControlsInEachLanguageAndItsTextsFit) {
         EXPECT_GT(controls[0].size(), 3u) << id;
         EXPECT_EQ(controls[1], controls[0]) << id;
     }
-}
-
-// "Ctrl+O", "F7", "Space"... after the tab of a menu item, as key and modifier.
-bool parseKey(const std::string& name, WORD* key, BYTE* modifiers) {
-    std::string k = name;
-    *modifiers = 0;
-    for (auto [prefix, modifier] : {std::pair{"Ctrl+", FCONTROL}, std::pair{"Alt+", FALT}}) {
-        if (k.rfind(prefix, 0) == 0) {
-            *modifiers = modifier;
-            k = k.substr(std::strlen(prefix));
-        }
-    }
-    if (k == "Space") *key = VK_SPACE;
-    else if (k == "Enter") *key = VK_RETURN;
-    else if (k.size() >= 2 && k[0] == 'F') *key = (WORD)(VK_F1 - 1 + std::stoi(k.substr(1)));
-    else if (k.size() == 1) *key = (WORD)k[0];
-    else return false;
-    return true;
-}
-
-TEST(Resources, EveryKeyTheMenuShowsIsAnAcceleratorOfThatItem) {
-    HACCEL table = LoadAcceleratorsA(self(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
-    std::vector<ACCEL> accels((size_t)CopyAcceleratorTableA(table, nullptr, 0));
-    CopyAcceleratorTableA(table, accels.data(), (int)accels.size());
-    DestroyAcceleratorTable(table);
-    HMENU menu = LoadMenuA(self(), MAKEINTRESOURCEA(IDR_MAIN_MENU));
-    std::vector<UINT> ids;
-    menuIds(menu, &ids);
-    size_t shown = 0;
-    for (UINT id : ids) {
-        char text[128] = {};
-        if (id == 0 || id == ~0u || !GetMenuStringA(menu, id, text, sizeof text, MF_BYCOMMAND)) continue;
-        const char* tab = std::strchr(text, '\t');
-        for (std::string keys = tab ? tab + 1 : ""; !keys.empty();) {
-            const size_t comma = keys.find(", ");
-            const std::string name = keys.substr(0, comma);
-            keys = comma == std::string::npos ? "" : keys.substr(comma + 2);
-            SCOPED_TRACE(name);
-            WORD key = 0;
-            BYTE modifiers = 0;
-            ASSERT_TRUE(parseKey(name, &key, &modifiers));
-            if (modifiers == FALT) continue;  // Alt+F4 is the system's own
-            ++shown;
-            int found = 0;
-            for (const ACCEL& a : accels)
-                if (a.key == key && (a.fVirt & (FCONTROL | FALT | FSHIFT)) == modifiers) found += a.cmd == id ? 1 : 100;
-            EXPECT_EQ(found, 1) << "item " << id;
-        }
-    }
-    DestroyMenu(menu);
-    EXPECT_EQ(shown, accels.size()) << "an accelerator the menu does not show";
 }
 
 TEST(Resources, TheVersionIsTheProjectsAndTheManifestTakesEffect) {
