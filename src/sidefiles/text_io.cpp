@@ -5,6 +5,8 @@
 #include "sidefiles/side_file.h"
 #include "support/text.h"
 
+#include <cstring>
+
 namespace {
 
 // The longest key a line may have; a longer one passes the line over.
@@ -236,15 +238,16 @@ const char* displayTextOf(TextImport& in, uint32_t start, uint32_t end, uint32_t
 // Tables may share a name: the search starts after the table of the last
 // "[NAME]" line and wraps round, so that the sections of a whole-document
 // export come back to their own tables, each found at the first look.
+// A table's name may hold an "=": such a line names a section only when a
+// table has that name, and is a key line otherwise.
 int32_t sectionTable(const TextImport& in) {
     const uint8_t* b = in.bytes;
     if (b[in.at] != '[') return -1;
     const uint32_t end = controlByteFrom(in, in.at);
     if (end - in.at < 2 || b[end - 1] != ']') return -1;
-    for (uint32_t p = in.at; p < end; ++p)
-        if (b[p] == '=') return -1;
+    const int32_t none = memchr(b + in.at, '=', end - in.at) ? -1 : -2;
     const uint32_t n = end - in.at - 2;
-    if (n > 8) return -2;
+    if (n > 8) return none;
     char name[9] = {};
     for (uint32_t i = 0; i < n; ++i) name[i] = (char)b[in.at + 1 + i];
     const uint32_t tables = tableCount();
@@ -254,7 +257,7 @@ int32_t sectionTable(const TextImport& in) {
         tableName(t, candidate);
         if (compareText(name, candidate, 9, 0) == 0) return (int32_t)t;
     }
-    return -2;
+    return none;
 }
 
 // A "[NAME]" line: the named table's rows become the first place to look.

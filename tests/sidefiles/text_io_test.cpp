@@ -224,14 +224,14 @@ TEST_F(TextIoTest, SharedKeysChangeTheEntryOfTheRowsShown) {
 // Of tables that share a name, each "[NAME]" line takes the next after the
 // table of the last one, so that a whole-document export comes back whole.
 TEST_F(TextIoTest, SectionsOfTablesThatShareANameGoToTheirOwnTables) {
-    const GenDocument doc = makeDocument('1', {{"T", {{"A", 0, "a"}}}, {"OTHER", {{"A", 0, "o"}}}, {"t", {{"A", 0, "b"}}}});
+    const GenDocument doc = makeDocument('1', {{"T", {{"A", 0, "a"}}}, {"O=R", {{"A", 0, "o"}}}, {"t", {{"A", 0, "b"}}}});
     const struct {
         const char* input;
         std::vector<std::string> shown;
     } cases[] = {
-        {"[T]\r\nA=1\r\n[OTHER]\r\nA=2\r\n[T]\r\nA=3\r\n", {"A=1", "A=2", "A=3"}},
+        {"[T]\r\nA=1\r\n[O=R]\r\nA=2\r\n[T]\r\nA=3\r\n", {"A=1", "A=2", "A=3"}},
         {"[t]\r\nA=1\r\n[t]\r\nA=2\r\n[T]\r\nA=3\r\n", {"A=3", "A=o", "A=2"}},  // round to the first
-        {"[OTHER]\r\n[NONE]\r\nA=x\r\n[T]\r\nA=1\r\n", {"A=a", "A=o", "A=1"}},
+        {"[O=R]\r\n[NONE]\r\nA=x\r\n[T]\r\nA=1\r\n", {"A=a", "A=o", "A=1"}},
     };
     for (const auto& c : cases) {
         ASSERT_EQ(openGenerated(doc), 0);
