@@ -64,7 +64,9 @@ struct TextImportSummary {
 // rows of the table of that name, regardless of case, the first place for
 // the lines after it (of tables that share the name, the first after the
 // table of the last such line, wrapping round to the first table); one that
-// names no table passes over its lines up to the next "[NAME]". The table shown is the same afterwards. A file that
+// names no table passes over its lines up to the next "[NAME]" (a line
+// with an "=" names a section only when a table has that name, and is a key
+// line otherwise). The table shown is the same afterwards. A file that
 // begins with the UTF-8 byte-order mark is read as UTF-8 and its texts
 // converted to the display code page, or to encoding->codePage when an
 // encoding with utf8 is given (then the mark is optional); any other file
