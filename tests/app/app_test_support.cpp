@@ -151,19 +151,6 @@ void pumpMessages(HWND dialog) {
     }
 }
 
-bool pressAccelerator(WORD key, bool control) {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    BYTE saved = keys[VK_CONTROL];
-    keys[VK_CONTROL] = control ? 0x80 : 0;
-    SetKeyboardState(keys);
-    MSG msg = {gShell.entryList, WM_KEYDOWN, key, 1, 0, {}};
-    bool translated = TranslateAcceleratorA(gShell.mainWindow, gShell.accelerators, &msg) != 0;
-    keys[VK_CONTROL] = saved;
-    SetKeyboardState(keys);
-    return translated;
-}
-
 void typeText(HWND dialog, HWND control, const std::string& text) {
     for (char c : text) {
         PostMessageA(control, WM_CHAR, (WPARAM)(unsigned char)c, 1);
@@ -260,9 +247,9 @@ void ShellTest::TearDown() {
     EXPECT_EQ(driver.actions.size(), 0u) << "a dialog the test expected never opened";
 }
 
-void ShellTest::openGenerated(const GenDocument& doc, const std::string& name) {
-    const std::string path = dir.file(name);
-    ASSERT_TRUE(writeFileBytes(path, generateGxt(doc)));
+void ShellTest::openGenerated(char variant, const std::vector<GenEntry>& entries) {
+    const std::string path = dir.file("doc.gxt");
+    ASSERT_TRUE(writeFileBytes(path, generateGxt(GenDocument{variant, {{"MAIN", entries}}})));
     ASSERT_EQ(open(path), 1);
     pickTable(0);
     ASSERT_EQ(gShell.selectedTableRow, 0);
@@ -281,13 +268,13 @@ void ShellTest::markRow(int row) {
     SendMessageA(gShell.entryList, LVM_SETSELECTIONMARK, 0, row);
 }
 
-std::string ShellTest::cellText(int row, int column) {
+std::string ShellTest::cellText(int row, int column, HWND list) {
     char text[512] = {};
     LVITEMA item = {};
     item.iSubItem = column;
     item.pszText = text;
     item.cchTextMax = sizeof text;
-    SendMessageA(gShell.entryList, LVM_GETITEMTEXTA, row, (LPARAM)&item);
+    SendMessageA(list ? list : gShell.entryList, LVM_GETITEMTEXTA, row, (LPARAM)&item);
     return text;
 }
 

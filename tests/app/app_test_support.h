@@ -65,12 +65,10 @@ struct DialogDriver {
 // Dispatches everything queued for this thread, as the message loop would
 // (accelerators included), or as the dialog's loop would when one is given.
 void pumpMessages(HWND dialog = nullptr);
-// The accelerator table's answer to a key pressed with or without Ctrl,
-// as if the entry list had the focus; true when a key was translated.
-bool pressAccelerator(WORD key, bool control);
 // Types each character of text into the control, one WM_CHAR at a time.
 void typeText(HWND dialog, HWND control, const std::string& text);
-// Presses and releases a key with the control as the keyboard's target.
+// Presses and releases a key with the control as the keyboard's target;
+// without a dialog the main window's accelerators translate it.
 void pressKey(HWND dialog, HWND control, WORD key);
 // Mouse input at a point of a window's client area, sent through the
 // system's input queue so that the platform picks the window that gets it.
@@ -89,18 +87,24 @@ protected:
     // does after its loop (the settings are saved). Returns the loop's code.
     int closeAndFinish();
     int open(const std::string& path) { return openGxt(path.c_str()); }
-    // Writes the document, opens it and selects its first table.
-    void openGenerated(const GenDocument& doc, const std::string& name = "doc.gxt");
+    // Writes a document of one table, MAIN, in that layout, opens it and
+    // selects the table.
+    void openGenerated(char variant, const std::vector<GenEntry>& entries);
     // Selects a table in the table list as a click would.
     void pickTable(int row);
     // Selects and marks a row of the entry list as a click does; -1 for none.
     void markRow(int row);
-    // The entry list's text of a cell, as the list gets it from the program.
-    std::string cellText(int row, int column);
+    // The text of a cell of the entry list (or another list view), as the
+    // list gets it from the program.
+    std::string cellText(int row, int column, HWND list = nullptr);
     int itemCount();
     // The row of the table shown whose key hash is that of name.
     int rowOfName(char variant, const std::string& name);
-    void command(UINT id) { SendMessageA(gShell.mainWindow, WM_COMMAND, id, 0); }
+    // Sends a menu command and dispatches what it posted.
+    void command(UINT id) {
+        SendMessageA(gShell.mainWindow, WM_COMMAND, id, 0);
+        pumpMessages();
+    }
     // Runs the action on the next dialog that opens; afterwards the dialog
     // is closed if the action left it open (also when an assertion in the
     // action failed), so that a failing test never hangs.

@@ -6,8 +6,6 @@
 #include <commctrl.h>
 
 #include <functional>
-#include <map>
-#include <utility>
 
 #include "gxt/gxt.h"
 #include "preview/preview_state.h"
@@ -15,29 +13,25 @@
 
 namespace {
 
-// Stands between the main window and its procedure to see the colours the
-// entry list asks for and what the program answers.
-struct Spy {
-    static inline WNDPROC original = nullptr;
-    // (row, column) -> text colour answered at the sub-item stage.
-    static inline std::map<std::pair<int, int>, COLORREF> subItemColours;
+// What the program answers when the entry list asks how to draw a stage
+// of a cell (the list asks for the next stage only when told to).
+LRESULT customDraw(DWORD stage, int row = 0, int column = 0, COLORREF* text = nullptr) {
+    NMLVCUSTOMDRAW draw = {};
+    draw.nmcd.hdr = {gShell.entryList, IDC_ENTRY_LIST, (UINT)NM_CUSTOMDRAW};
+    draw.nmcd.dwDrawStage = stage;
+    draw.nmcd.dwItemSpec = (DWORD_PTR)row;
+    draw.iSubItem = column;
+    const LRESULT answer = SendMessageA(gShell.mainWindow, WM_NOTIFY, IDC_ENTRY_LIST, (LPARAM)&draw);
+    EXPECT_EQ(draw.clrTextBk, gSettings.mainBack);
+    if (text) *text = draw.clrText;
+    return answer;
+}
 
-    static LRESULT CALLBACK proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        LRESULT result = CallWindowProcA(original, window, message, wParam, lParam);
-        auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
-        if (message == WM_NOTIFY && draw->nmcd.hdr.code == (UINT)NM_CUSTOMDRAW &&
-            draw->nmcd.dwDrawStage == (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) {
-            EXPECT_EQ(draw->clrTextBk, gSettings.mainBack);
-            subItemColours[{(int)draw->nmcd.dwItemSpec, draw->iSubItem}] = draw->clrText;
-        }
-        return result;
-    }
-    Spy() {
-        subItemColours.clear();
-        original = (WNDPROC)SetWindowLongPtrA(gShell.mainWindow, GWLP_WNDPROC, (LONG_PTR)proc);
-    }
-    ~Spy() { SetWindowLongPtrA(gShell.mainWindow, GWLP_WNDPROC, (LONG_PTR)original); }
-};
+COLORREF cellColour(int row, int column) {
+    COLORREF text = 0;
+    customDraw(CDDS_ITEMPREPAINT | CDDS_SUBITEM, row, column, &text);
+    return text;
+}
 
 using EntryListTest = ShellTest;
 
@@ -54,17 +48,16 @@ TEST_F(EntryListTest, UnnamedHashesShowInTheHashColourUntilNamed) {
     const std::string ids = dir.file("names.ids");
     ASSERT_TRUE(writeFile(ids, "INTRO_1\r\nHELP_FIR\r\n"));
     ASSERT_EQ(importIdList(ids.c_str()), 1);
+    EXPECT_EQ(gShell.gxtModified + gShell.idListModified, 0u) << "an ID list marks nothing";
     EXPECT_EQ(cellText(0, 0), "INTRO_1");
     EXPECT_EQ(cellText(2, 0), "HELP_FIR");
 
-    Spy spy;
-    InvalidateRect(gShell.entryList, nullptr, TRUE);
-    UpdateWindow(gShell.entryList);
-    ASSERT_FALSE(Spy::subItemColours.empty()) << "the list asked for no colours";
-    EXPECT_EQ((Spy::subItemColours[{0, 0}]), RGB(1, 2, 3));
-    EXPECT_EQ((Spy::subItemColours[{1, 0}]), RGB(4, 5, 6));
-    EXPECT_EQ((Spy::subItemColours[{2, 0}]), RGB(1, 2, 3));
-    EXPECT_EQ((Spy::subItemColours[{1, 1}]), RGB(1, 2, 3)) << "texts are always in the text colour";
+    EXPECT_EQ(customDraw(CDDS_PREPAINT) & CDRF_NOTIFYITEMDRAW, CDRF_NOTIFYITEMDRAW);
+    EXPECT_EQ(customDraw(CDDS_ITEMPREPAINT) & CDRF_NOTIFYSUBITEMDRAW, CDRF_NOTIFYSUBITEMDRAW);
+    EXPECT_EQ(cellColour(0, 0), RGB(1, 2, 3));
+    EXPECT_EQ(cellColour(1, 0), RGB(4, 5, 6));
+    EXPECT_EQ(cellColour(2, 0), RGB(1, 2, 3));
+    EXPECT_EQ(cellColour(1, 1), RGB(1, 2, 3)) << "texts are always in the text colour";
 }
 
 TEST_F(EntryListTest, KeysThatMoveTheSelectionUpdateThePreview) {
@@ -103,8 +96,8 @@ TEST_F(EntryListTest, ChoosingATableClearsTheSelectionAndDialogsNeedASelectedRow
         SendMessageA(gShell.mainWindow, WM_NOTIFY, IDC_ENTRY_LIST, (LPARAM)&item);
     };
     const std::function<void()> inputs[] = {
-        [] { pressAccelerator(VK_RETURN, false); },
-        [] { pressAccelerator(VK_SPACE, false); },
+        [] { pressKey(nullptr, gShell.entryList, VK_RETURN); },
+        [] { pressKey(nullptr, gShell.entryList, VK_SPACE); },
         [&] { click(NM_RCLICK); },
         [&] { click(NM_DBLCLK); },
     };

@@ -37,13 +37,8 @@ TEST_F(AboutTest, TheIconStepsThroughTheProgramsIconsAndTheSurfaceShowsTheHidden
         clickAt(dialog, dialog, centreOf(icon));
         EXPECT_EQ(shownIcon(dialog), programIcon(102));  // the click did arrive
         EXPECT_FALSE(hiddenLineShown(dialog));
-        // Nor is a press on OK, released outside it so that the box stays open.
-        RECT ok = childRect(GetDlgItem(dialog, IDOK));
-        mouseAt(dialog, dialog, centreOf(GetDlgItem(dialog, IDOK)), MOUSEEVENTF_LEFTDOWN);
-        mouseAt(dialog, dialog, {ok.left - 20, ok.top}, MOUSEEVENTF_LEFTUP);
-        EXPECT_TRUE(IsWindowVisible(dialog));
-        EXPECT_FALSE(hiddenLineShown(dialog));
         // The empty surface above the OK button.
+        RECT ok = childRect(GetDlgItem(dialog, IDOK));
         clickAt(dialog, dialog, {ok.left + 2, ok.top - 6});
         EXPECT_TRUE(hiddenLineShown(dialog));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_ABOUT_HIDDEN)));

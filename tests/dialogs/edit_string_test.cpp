@@ -18,11 +18,8 @@ class EditStringTest : public ShellTest {
 protected:
     void SetUp() override {
         ShellTest::SetUp();
-        GenDocument doc;
-        doc.variant = '@';
-        doc.tables.push_back({"MAIN", {{"FIRST", 0, "Hello there"}, {"SECOND", 0, "Second text"},
-                                        {"LONG", 0, std::string(5000, 'x')}}});
-        openGenerated(doc);
+        openGenerated('@', {{"FIRST", 0, "Hello there"}, {"SECOND", 0, "Second text"},
+                            {"LONG", 0, std::string(5000, 'x')}});
         // Rows lie in the order of the texts: FIRST, SECOND, LONG.
         ASSERT_STREQ(rowText(0), "Hello there");
     }
@@ -72,7 +69,6 @@ TEST_F(EditStringTest, OkStoresOnlyAChangedTextAndCancelNothing) {
         EXPECT_EQ(std::string(rowText(c.row)), c.stored ? c.stored : before);
         EXPECT_EQ(gShell.gxtModified, c.stored ? 1u : modified);
     }
-    pumpMessages();
     EXPECT_STREQ(gPreview.text, "Hello, world");
     EXPECT_EQ(cellText(0, 1), "Hello, world");
 
@@ -82,6 +78,13 @@ TEST_F(EditStringTest, OkStoresOnlyAChangedTextAndCancelNothing) {
         EXPECT_EQ(itemString(dialog, IDC_EDIT_FILE_TEXT), "Hello there");
     });
     command(IDM_MODIFY_STRING);
+    // Saved, the file holds the edited texts and is otherwise the same.
+    const std::string saved = dir.file("saved.gxt");
+    driver.then(DialogDriver::choosePath(saved));
+    command(IDM_SAVE_GXT_AS);
+    const std::vector<GenEntry> edited = {{"FIRST", 0, "Hello, world"}, {"SECOND", 0, "second tex"},
+                                          {"LONG", 0, std::string(5000, 'x')}};
+    EXPECT_EQ(readFileBytes(saved), generateGxt(GenDocument{'@', {{"MAIN", edited}}}));
 }
 
 // A text the document cannot take (longer than any edit may be, a
