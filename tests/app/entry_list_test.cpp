@@ -145,10 +145,7 @@ TEST_F(EntryListTest, AStringListTakesTheWholeWidthUntilItIsClosed) {
     EXPECT_EQ(entries.left, 0);
     EXPECT_EQ(entries.right, client.right);
     ASSERT_EQ(itemCount(), 4);
-    EXPECT_EQ(cellText(0, 0), "RACE_GO");
-    EXPECT_EQ(cellText(1, 0), "PAUSE");
-    EXPECT_EQ(cellText(1, 1), "Paused");
-    EXPECT_EQ(cellText(3, 0), "RACE_GO");
+    EXPECT_EQ(cellText(1, 0) + "=" + cellText(1, 1), "PAUSE=Paused");
 
     command(IDM_CLOSE_STRING_LIST);
     EXPECT_EQ(gShell.stringListView, 0u);
