@@ -65,8 +65,11 @@ TEST_F(StartupTest, FirstRunUsesTheDefaultsAndWritesTheWholeFileAtExit) {
     EXPECT_STREQ(preview.lfFaceName, "Tahoma");
     EXPECT_EQ(preview.lfWeight, 700);
     EXPECT_TRUE(placeholder.lfItalic && placeholder.lfUnderline);
-    // Character heights (negative), the preview's 14 points taller than the list's 10.
-    EXPECT_TRUE(preview.lfHeight < main.lfHeight && main.lfHeight < 0) << preview.lfHeight << " " << main.lfHeight;
+    HDC dc = GetDC(gShell.mainWindow);
+    const int resolution = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(gShell.mainWindow, dc);
+    EXPECT_EQ(main.lfHeight, -MulDiv(10, resolution, 72));
+    EXPECT_EQ(preview.lfHeight, -MulDiv(14, resolution, 72));
     // The colour chooser starts with the hash, text and background colours.
     EXPECT_EQ(gDisplay.customColors[13], RGB(0xCC, 0xCC, 0xCC));
     EXPECT_EQ(gDisplay.customColors[15], RGB(0x88, 0x84, 0x74));

@@ -19,7 +19,7 @@ protected:
     void SetUp() override {
         ShellTest::SetUp();
         openGenerated('@', {{"FIRST", 0, "Hello there"}, {"SECOND", 0, "Second text"},
-                            {"LONG", 0, std::string(5000, 'x')}});
+                            {"LONG", 0, std::string(4097, 'x')}});
         // Rows lie in the order of the texts: FIRST, SECOND, LONG.
         ASSERT_STREQ(rowText(0), "Hello there");
     }
@@ -36,6 +36,7 @@ protected:
 // that differs from the row's, even only in case or by a deleted letter;
 // Escape, Cancel and an unchanged text store nothing.
 TEST_F(EditStringTest, OkStoresOnlyAChangedTextAndCancelNothing) {
+    const std::string kLongest(4095, 'x');  // the longest text an edit may store
     struct Case {
         uint32_t row;
         uint32_t from, to;        // the selection typed over
@@ -48,10 +49,11 @@ TEST_F(EditStringTest, OkStoresOnlyAChangedTextAndCancelNothing) {
         {1, 0, 11, "dropped too", IDCANCEL, nullptr},
         {1, 0, 1, "s", 0, "second text"},
         {1, 10, 11, "\b", 0, "second tex"},
+        {2, 0, 2, "\b", 0, kLongest.c_str()},
         {0, 5, 11, ", world", VK_RETURN, "Hello, world"},  // Enter is OK, not a new line
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.stored ? c.stored : c.typed);
+        SCOPED_TRACE(&c - cases);
         const std::string before = rowText(c.row);
         const uint32_t modified = gShell.gxtModified;
         markRow((int)c.row);
@@ -83,7 +85,7 @@ TEST_F(EditStringTest, OkStoresOnlyAChangedTextAndCancelNothing) {
     driver.then(DialogDriver::choosePath(saved));
     command(IDM_SAVE_GXT_AS);
     const std::vector<GenEntry> edited = {{"FIRST", 0, "Hello, world"}, {"SECOND", 0, "second tex"},
-                                          {"LONG", 0, std::string(5000, 'x')}};
+                                          {"LONG", 0, kLongest}};
     EXPECT_EQ(readFileBytes(saved), generateGxt(GenDocument{'@', {{"MAIN", edited}}}));
 }
 
@@ -98,7 +100,7 @@ TEST_F(EditStringTest, ARefusedTextKeepsTheDialogOpenAndTheDocumentUnmarked) {
         const char* said;      // in the message
     };
     const Case cases[] = {
-        {2, nullptr, "4095"},  // the 5000 characters from the file, one deleted
+        {2, nullptr, "4095"},  // the 4097 characters from the file, one deleted
         {0, L"\x0131", "U+0131"},
         {1, L"a\xD83D\xDE00", "U+1F600"},
     };
