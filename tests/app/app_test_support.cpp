@@ -10,7 +10,6 @@
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/config_store.h"
-#include "support/text.h"
 
 namespace {
 
@@ -198,7 +197,7 @@ std::string itemString(HWND dialog, int id) { return windowString(GetDlgItem(dia
 
 std::string hashText(uint32_t hash) {
     char text[9];
-    numberToText(text, hash, 8, 16);
+    std::snprintf(text, sizeof text, "%08x", (unsigned)hash);
     return text;
 }
 
