@@ -125,3 +125,8 @@ void faultReset();
 uint32_t faultCalls(FaultPoint point);
 // Used by the implementations: counts a call and tells whether it must fail.
 bool faultHit(FaultPoint point);
+// Files opened or created and not yet closed or finished. A path that forgets
+// to close one keeps the user's file locked on Windows until Vorn exits.
+uint32_t openFileCount();
+// Used by the implementations: one more (+1) or one fewer (-1) open file.
+void countOpenFile(int change);

@@ -6,6 +6,7 @@
 namespace {
 std::atomic<uint32_t> gArmed[FAULT_POINT_COUNT];
 std::atomic<uint32_t> gCalls[FAULT_POINT_COUNT];
+std::atomic<int32_t> gOpenFiles;
 }  // namespace
 
 void faultArm(FaultPoint point, uint32_t nth) {
@@ -30,3 +31,7 @@ bool faultHit(FaultPoint point) {
     }
     return false;
 }
+
+uint32_t openFileCount() { return (uint32_t)gOpenFiles.load(); }
+
+void countOpenFile(int change) { gOpenFiles.fetch_add(change); }

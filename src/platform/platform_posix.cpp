@@ -172,10 +172,12 @@ PlatformFile* wrap(int fd, char* target, char* temporary) {
     f->fd = fd;
     f->target = target;
     f->temporary = temporary;
+    countOpenFile(+1);
     return f;
 }
 
 void release(PlatformFile* f) {
+    countOpenFile(-1);
     free(f->target);
     free(f->temporary);
     free(f);

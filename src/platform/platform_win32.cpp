@@ -59,10 +59,12 @@ PlatformFile* wrap(HANDLE h, char* target, char* temporary) {
     f->handle = h;
     f->target = target;
     f->temporary = temporary;
+    countOpenFile(+1);
     return f;
 }
 
 void release(PlatformFile* f) {
+    countOpenFile(-1);
     if (f->target) HeapFree(GetProcessHeap(), 0, f->target);
     if (f->temporary) HeapFree(GetProcessHeap(), 0, f->temporary);
     HeapFree(GetProcessHeap(), 0, f);

@@ -36,6 +36,7 @@ void CoreTest::SetUp() {
 }
 
 void CoreTest::TearDown() {
+    EXPECT_EQ(openFileCount(), 0u) << "a file was left open";
     faultReset();
     closeDocument();
     decodeTable::reset();

@@ -20,7 +20,8 @@ struct TempDir {
 };
 
 // Resets the fault injection, closes the document and any string list, and
-// resets the decode table before and after each test.
+// resets the decode table before and after each test; afterwards, every file
+// the test's operations opened must be closed again.
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override;
