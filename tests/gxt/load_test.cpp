@@ -197,10 +197,15 @@ TEST_F(Loading, TablesMayShareOneBlockWithinTheMemoryLimit) {
         uint32_t entries;       // entries of the block
         uint32_t textLength;    // characters of each entry's text
         int expected;
+        int resaved;            // the save of the opened document
     } cases[] = {
-        {2, 3, 10000, 0},       // 30 KB of text claimed twice in a 49 KB file
-        {524, 1000, 20, 0},
-        {524, 65535, 0, 2007},  // 34 million entries: gigabytes
+        {2, 3, 10000, 0, 0},    // 30 KB of text claimed twice in a 49 KB file
+        {524, 1000, 20, 0, 0},
+        {524, 65535, 0, 2007, 0},  // 34 million entries: gigabytes
+        // 1024 entries of 29 bytes and 512 * 262,114 characters counted
+        // twice: 1 KB under 256 MiB; a character more for each string is over.
+        {512, 2, 131056, 0, 3004},
+        {512, 2, 131057, 2007, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.sharing << " tables, " << c.entries << " entries");
@@ -220,9 +225,11 @@ TEST_F(Loading, TablesMayShareOneBlockWithinTheMemoryLimit) {
         ASSERT_EQ(shared.size(), c.entries);
         selectTable(c.sharing - 1);
         EXPECT_EQ(rows(), shared);
-        // Saved, every table gets its own block, and reads back the same.
+        // Saved, every table gets its own block (too large a file for the
+        // tables at the limit), and reads back the same.
         const std::string path = dir.file("resaved.gxt");
-        ASSERT_EQ(saveDocument(path.c_str()), 0);
+        ASSERT_EQ(saveDocument(path.c_str()), c.resaved);
+        if (c.resaved) continue;
         ASSERT_EQ(openDocument(path.c_str()), 0);
         selectTable(c.sharing - 1);
         EXPECT_EQ(rows(), shared);

@@ -74,6 +74,13 @@ TEST_F(Saving, CanonicalFilesComeBackByteForByte) {
             closeDocument();
         }
     }
+    // A 2-byte string longer than two pieces of the staging buffer, and one
+    // that ends at a piece's end.
+    std::string letters;
+    for (uint32_t i = 0; i < 70001; ++i) letters += (char)('a' + i % 26);
+    std::vector<uint8_t> f = generateGxt(oneTable('1', {{"LONG", letters}, {"EDGE", letters.substr(0, 32767)}}));
+    ASSERT_EQ(openBytes(f), 0);
+    EXPECT_TRUE(saved() == f) << "long 2-byte strings";
 }
 
 TEST_F(Saving, NonCanonicalFilesKeepTheirContent) {
