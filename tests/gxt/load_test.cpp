@@ -18,6 +18,7 @@ void expectClosed() {
     EXPECT_EQ(tableCount(), 0u);
     EXPECT_EQ(rowCount(), 0u);
     EXPECT_EQ(rowText(0), nullptr);
+    EXPECT_TRUE(!entryAtRow(0) && !rowKeyName(0) && !rowHashName(0) && !rowLoadedText(0) && !selectTable(0));
 }
 
 // Each row of the selected table as key=text, the key being its name or

@@ -27,10 +27,8 @@ TEST_F(IdListTest, ImportNamesTheEntriesItsTokensFind) {
         std::string list;
         std::vector<std::string> named;
     } cases[] = {
-        {twoTables(), "ALPHA\r\nBRAVO\r\nCHARLIE\r\n", {"ALPHA", "BRAVO", "CHARLIE"}},
-        {twoTables(), "ALPHA\nBRAVO\rCHARLIE", {"ALPHA", "BRAVO", "CHARLIE"}},
-        {twoTables(), "\t ALPHA BRAVO\tCHARLIE   ", {"ALPHA", "BRAVO", "CHARLIE"}},
-        {twoTables(), std::string("ALPHA\0BRAVO\x80\xff" "CHARLIE\x01", 21), {"ALPHA", "BRAVO", "CHARLIE"}},
+        {twoTables(), "ALPHA\r\nBRAVO\nCHARLIE", {"ALPHA", "BRAVO", "CHARLIE"}},
+        {twoTables(), std::string("\t ALPHA\rBRAVO\0\x80\xff" "CHARLIE\x01  ", 26), {"ALPHA", "BRAVO", "CHARLIE"}},
         {twoTables(), "alpha Bravo DELTA", {"alpha", "Bravo"}},
         {twoTables('2'), "alpha Bravo DELTA", {"alpha", "Bravo"}},
         {twoTables(), "SHARED", {"SHARED"}},

@@ -1,7 +1,5 @@
 // Text export and import: the lines the export writes, every line shape the
 // import reads, the round trip, and the failures of the export.
-#include <filesystem>
-
 #include "decode/decode_table.h"
 #include "sidefile_test.h"
 #include "sidefiles/string_list.h"
@@ -74,8 +72,8 @@ TEST_F(TextIoTest, ExportWritesKeyEqualsTextLines) {
 
 TEST_F(TextIoTest, ExportFailuresLeaveTheOldFile) {
     const std::string path = write("out.txt", "OLD=old\r\n");
-    EXPECT_EQ(exportText(nullptr), 7000);
-    EXPECT_EQ(exportText(path.c_str()), 7001);  // no document
+    EXPECT_TRUE(exportText(nullptr) == 7000 && exportAllText(nullptr) == 7000);
+    EXPECT_TRUE(exportText(path.c_str()) == 7001 && exportAllText(path.c_str()) == 7001);  // no document
     ASSERT_EQ(openGenerated(named()), 0);
     ASSERT_EQ(selectTable(0), 1);
     EXPECT_EQ(exportFailing([](const char* p) { return exportText(p); }, path), (std::set<int>{7002, 7003, 7004}));
@@ -88,22 +86,15 @@ TEST_F(TextIoTest, ExportFailuresLeaveTheOldFile) {
 // ---- Export, then import ---------------------------------------------------
 
 TEST_F(TextIoTest, ExportsImportedChangeNothingAndCarryEditsToAFreshLoad) {
+    const std::string path = dir.file("all.txt");
     for (char variant : kAllVariants) {
         for (GenStringOrder order : {GenStringOrder::RecordOrder, GenStringOrder::Reverse}) {
             GenDocument doc = randomDocument(variant, order == GenStringOrder::Reverse ? 21 : 5, 60, true);
             keepKeysUnique(doc);
             ASSERT_EQ(openGenerated(doc, {order, true}), 0);
             const std::vector<std::string> loaded = shown();
-            auto exportAll = [&](std::vector<std::string>* paths) {
-                for (uint32_t t = 0; t < doc.tables.size(); ++t) {
-                    ASSERT_EQ(selectTable(t), 1);
-                    paths->push_back(dir.file("t" + std::to_string(paths->size()) + ".txt"));
-                    ASSERT_EQ(exportText(paths->back().c_str()), 0);
-                }
-            };
-            std::vector<std::string> unchanged, edited;
-            exportAll(&unchanged);
-            for (const std::string& f : unchanged) ASSERT_EQ(importText(f.c_str()), 0);
+            ASSERT_EQ(exportAllText(path.c_str()), 0);
+            ASSERT_EQ(importText(path.c_str()), 0);
             EXPECT_EQ(shown(), loaded) << variant;
             for (uint32_t t = 0; t < doc.tables.size(); ++t)
                 for (uint32_t k = 0; k < doc.tables[t].entries.size(); ++k) {
@@ -114,10 +105,10 @@ TEST_F(TextIoTest, ExportsImportedChangeNothingAndCarryEditsToAFreshLoad) {
                     }
                     if (k % 2 == 0) setEntryName(e, doc.tables[t].entries[k].name.c_str());
                 }
-            exportAll(&edited);
+            ASSERT_EQ(exportAllText(path.c_str()), 0);
             const std::vector<std::string> expected = shown();
             ASSERT_EQ(openGenerated(doc, {order, true}), 0);
-            for (const std::string& f : edited) ASSERT_EQ(importText(f.c_str()), 0);
+            ASSERT_EQ(importText(path.c_str()), 0);
             EXPECT_EQ(shown(), expected) << variant;
         }
     }
@@ -291,22 +282,6 @@ TEST_F(TextIoTest, AFileWithTheUtf8MarkIsConvertedToTheDisplayCodePage) {
     // Without the mark the bytes are taken as they are.
     EXPECT_EQ(importText(write("in.txt", "CHARLIE=" + section).c_str()), 0);
     EXPECT_EQ(textAt(1, 0), section);
-}
-
-// The command line's whole-document import takes files up to 256 MiB
-// (every import's 16 MiB limit is checked with the other importers').
-TEST_F(TextIoTest, TheWholeDocumentLimitTakesLargerFiles) {
-    ASSERT_EQ(openGenerated(named()), 0);
-    const std::string path = write("in.txt", "ABC=new\r\n");
-    const struct {
-        uint32_t size;
-        int code;
-    } sizes[] = {{0x10000000, 8003}, {0x1000000, 0}};
-    for (const auto& s : sizes) {
-        std::filesystem::resize_file(path, s.size);
-        EXPECT_EQ(importText(path.c_str(), nullptr, nullptr, kWholeTextImportLimit), s.code) << s.size;
-    }
-    EXPECT_STREQ(entryText(findEntry("ABC", 0)), "new");
 }
 
 // Each allocation failing in turn, table TWO shown: its ALPHA is found among
