@@ -154,45 +154,54 @@ void printHash(char* name, uint32_t hash) {
 
 namespace {
 
-void radixOrder(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, uint64_t* scratch) {
-    // A least-significant-digit radix sort of (key, record index) pairs over
-    // 11-bit digits of the key: three passes cover 32 bits, a pass whose
-    // digit is the same everywhere is skipped, and equal keys keep their
-    // record order. The counts of all three digits are taken in the one
-    // pass that reads the keys.
-    constexpr uint32_t kDigitBits = 11, kDigits = 1u << kDigitBits, kPasses = 3;
-    uint32_t counts[kPasses][kDigits] = {};
-    uint64_t* a = scratch;
-    uint64_t* b = scratch + count;
+// A least-significant-digit radix sort of the records by key over three
+// digits of the key (bits 0-10, 11-21 and 22-31); equal keys keep their
+// record order. The counts of all three digits are taken in the one pass
+// that reads the keys. Each pass carries only what the later passes need: a
+// record's index and the digits not yet sorted by, so the first pass writes
+// (key >> 11, index) in 64 bits, the second (key >> 22, index) in 32 bits,
+// and the last writes the 16-bit indices straight into the order.
+constexpr uint32_t kLowDigitBits = 11, kLowDigits = 1u << kLowDigitBits, kTopDigits = 1u << (32 - 2 * kLowDigitBits);
+
+// Turns the counts of each digit into where its records start.
+void startsFromCounts(uint32_t* counts, uint32_t digits) {
+    uint32_t sum = 0;
+    for (uint32_t d = 0; d < digits; ++d) {
+        uint32_t n = counts[d];
+        counts[d] = sum;
+        sum += n;
+    }
+}
+
+void radixOrder(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, void* scratch) {
+    uint32_t first[kLowDigits] = {}, second[kLowDigits] = {}, third[kTopDigits] = {};
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t key = sortKey(entries[i], byHash);
-        a[i] = ((uint64_t)key << 16) | i;
-        ++counts[0][key & (kDigits - 1)];
-        ++counts[1][(key >> kDigitBits) & (kDigits - 1)];
-        ++counts[2][key >> (2 * kDigitBits)];
+        ++first[key & (kLowDigits - 1)];
+        ++second[(key >> kLowDigitBits) & (kLowDigits - 1)];
+        ++third[key >> (2 * kLowDigitBits)];
     }
-    for (uint32_t pass = 0; pass < kPasses; ++pass) {
-        const uint32_t shift = 16 + pass * kDigitBits;
-        uint32_t* digitCounts = counts[pass];
-        if (digitCounts[(a[0] >> shift) & (kDigits - 1)] == count) continue;
-        uint32_t sum = 0;
-        for (uint32_t d = 0; d < kDigits; ++d) {
-            uint32_t& c = digitCounts[d];
-            uint32_t n = c;
-            c = sum;
-            sum += n;
-        }
-        for (uint32_t i = 0; i < count; ++i) b[digitCounts[(a[i] >> shift) & (kDigits - 1)]++] = a[i];
-        uint64_t* t = a;
-        a = b;
-        b = t;
+    startsFromCounts(first, kLowDigits);
+    startsFromCounts(second, kLowDigits);
+    startsFromCounts(third, kTopDigits);
+    uint64_t* wide = static_cast<uint64_t*>(scratch);
+    uint32_t* narrow = reinterpret_cast<uint32_t*>(wide + count);
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t key = sortKey(entries[i], byHash);
+        wide[first[key & (kLowDigits - 1)]++] = ((uint64_t)(key >> kLowDigitBits) << 16) | i;
     }
-    for (uint32_t i = 0; i < count; ++i) order[i] = (uint16_t)a[i];
+    for (uint32_t i = 0; i < count; ++i) {
+        uint64_t v = wide[i];
+        narrow[second[(v >> 16) & (kLowDigits - 1)]++] = (uint32_t)(v >> (16 + kLowDigitBits)) << 16 | (uint32_t)(v & 0xFFFF);
+    }
+    for (uint32_t i = 0; i < count; ++i) order[third[narrow[i] >> 16]++] = (uint16_t)narrow[i];
 }
 
 }  // namespace
 
-GxtOrderKind sortRecords(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, uint64_t* scratch) {
+size_t sortScratchSize(uint32_t count) { return (sizeof(uint64_t) + sizeof(uint32_t)) * (size_t)count; }
+
+GxtOrderKind sortRecords(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, void* scratch) {
     GxtOrderKind kind = runKind(entries, count, byHash);
     if (kind == kOrderArray) radixOrder(entries, count, byHash, order, scratch);
     return kind;
@@ -362,7 +371,7 @@ static void settleOverlaps(GxtTable& t) {
 
 // Puts a table's entries in order by text position (its rows) or by hash,
 // keeping no array where the order is the record order or its reverse.
-static bool orderTable(GxtTable& t, bool byHash, GxtOrderKind kind, uint64_t* scratch) {
+static bool orderTable(GxtTable& t, bool byHash, GxtOrderKind kind, void* scratch) {
     uint16_t* order = nullptr;
     if (kind == kOrderArray) {
         order = static_cast<uint16_t*>(documentAlloc(sizeof(uint16_t) * (size_t)t.entryCount));
@@ -398,9 +407,9 @@ int indexStrings() {
     uint32_t largest = 0;
     for (uint32_t i = 0; i < d.tableCount; ++i)
         if (d.tables[i].entryCount > largest) largest = d.tables[i].entryCount;
-    uint64_t* scratch = nullptr;
+    void* scratch = nullptr;
     if (largest > 1) {
-        scratch = static_cast<uint64_t*>(documentAlloc(2 * sizeof(uint64_t) * (size_t)largest));
+        scratch = documentAlloc(sortScratchSize(largest));
         if (!scratch) return 0;
     }
     for (uint32_t i = 0; i < d.tableCount; ++i) {

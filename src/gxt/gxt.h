@@ -150,9 +150,10 @@ int openDocument(const char* path);
 // Orders a table's count (at most 65535) records stably by hash or by text
 // position. Keys that already rise need no order (kOrderIdentity), keys that
 // strictly fall only turning round (kOrderReverse); otherwise order receives
-// the record indices (kOrderArray). The scratch area holds 2 * count 64-bit
-// values.
-GxtOrderKind sortRecords(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, uint64_t* scratch);
+// the record indices (kOrderArray). The scratch area holds
+// sortScratchSize(count) bytes, 8-byte aligned; any count below serves too.
+size_t sortScratchSize(uint32_t count);
+GxtOrderKind sortRecords(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, void* scratch);
 
 // Family of the open layout: 3 ('0', '1', '2'), 4 ('@'), 0 when none.
 inline int documentFamily() { return (unsigned char)gDocument.formatVariant >> 4; }

@@ -86,7 +86,7 @@ TEST_F(IndexWorker, SortingMatchesAStableInsertionSort) {
             }
             auto key = [&](uint32_t i) { return byHash ? entries[i].hash : (uint32_t)entries[i].textPos; };
             std::vector<uint16_t> order(n);
-            std::vector<uint64_t> scratch(2 * n);
+            std::vector<uint64_t> scratch(sortScratchSize(n) / 8 + 1);
             GxtOrderKind kind = sortRecords(entries.data(), n, byHash, order.data(), scratch.data());
             std::vector<uint32_t> got(n), expected(n);
             for (uint32_t i = 0; i < n; ++i) {
