@@ -369,6 +369,14 @@ static void settleOverlaps(GxtTable& t) {
     }
 }
 
+// The worker reads the entries that the UI thread wrote, so they are no
+// longer in this core's caches: asking for them a kilobyte ahead of the
+// measuring loop keeps it from waiting on every cache line.
+static inline void prefetchEntry(const GxtTable& t, uint32_t k) {
+    constexpr uint32_t kAhead = 1024 / sizeof(GxtEntry);
+    __builtin_prefetch(t.entries + (k + kAhead < t.entryCount ? k + kAhead : k));
+}
+
 // Puts a table's entries in order by text position (its rows) or by hash,
 // keeping no array where the order is the record order or its reverse.
 static bool orderTable(GxtTable& t, bool byHash, GxtOrderKind kind, void* scratch) {
@@ -421,6 +429,7 @@ int indexStrings() {
             bool rising = true, falling = t.entryCount > 1;
             for (uint32_t k = 0; k < t.entryCount; ++k) {
                 GxtEntry& e = t.entries[k];
+                prefetchEntry(t, k);
                 e.storedLength = (int32_t)strlen(d.rawText + e.textPos) + 1;
                 if (k > 0) {
                     if (t.entries[k - 1].textPos > e.textPos) rising = false;
@@ -436,6 +445,7 @@ int indexStrings() {
             const uint8_t* end = data + (dataSize - dataSize % d.charWidth);
             for (uint32_t k = 0; k < t.entryCount; ++k) {
                 GxtEntry& e = t.entries[k];
+                prefetchEntry(t, k);
                 uint32_t offset = read32(d.image + tkey + 8 + (uint64_t)k * d.keyRecordSize);
                 uint32_t length = narrowText(d.rawText + e.textPos, data + offset, end, d.charWidth);
                 e.storedLength = (int32_t)length + 1;
