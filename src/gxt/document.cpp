@@ -174,9 +174,16 @@ void startsFromCounts(uint32_t* counts, uint32_t digits) {
 }
 
 void radixOrder(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, void* scratch) {
+    uint64_t* wide = static_cast<uint64_t*>(scratch);
+    uint32_t* narrow = reinterpret_cast<uint32_t*>(wide + count);
+    // The keys are gathered into the narrow area, which the second pass
+    // only writes once the first has read them all: the first pass then
+    // reads 4 bytes a record instead of the record's 16.
+    uint32_t* keys = narrow;
     uint32_t first[kLowDigits] = {}, second[kLowDigits] = {}, third[kTopDigits] = {};
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t key = sortKey(entries[i], byHash);
+        keys[i] = key;
         ++first[key & (kLowDigits - 1)];
         ++second[(key >> kLowDigitBits) & (kLowDigits - 1)];
         ++third[key >> (2 * kLowDigitBits)];
@@ -184,12 +191,7 @@ void radixOrder(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* 
     startsFromCounts(first, kLowDigits);
     startsFromCounts(second, kLowDigits);
     startsFromCounts(third, kTopDigits);
-    uint64_t* wide = static_cast<uint64_t*>(scratch);
-    uint32_t* narrow = reinterpret_cast<uint32_t*>(wide + count);
-    for (uint32_t i = 0; i < count; ++i) {
-        uint32_t key = sortKey(entries[i], byHash);
-        wide[first[key & (kLowDigits - 1)]++] = ((uint64_t)(key >> kLowDigitBits) << 16) | i;
-    }
+    for (uint32_t i = 0; i < count; ++i) wide[first[keys[i] & (kLowDigits - 1)]++] = ((uint64_t)(keys[i] >> kLowDigitBits) << 16) | i;
     for (uint32_t i = 0; i < count; ++i) {
         uint64_t v = wide[i];
         narrow[second[(v >> 16) & (kLowDigits - 1)]++] = (uint32_t)(v >> (16 + kLowDigitBits)) << 16 | (uint32_t)(v & 0xFFFF);
