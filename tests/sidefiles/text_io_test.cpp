@@ -229,6 +229,7 @@ TEST_F(TextIoTest, SectionsOfTablesThatShareANameGoToTheirOwnTables) {
         {"[T]\r\nA=1\r\n[O=R]\r\nA=2\r\n[T]\r\nA=3\r\n", {"A=1", "A=2", "A=3"}},
         {"[t]\r\nA=1\r\n[t]\r\nA=2\r\n[T]\r\nA=3\r\n", {"A=3", "A=o", "A=2"}},  // round to the first
         {"[O=R]\r\n[NONE]\r\nA=x\r\n[T]\r\nA=1\r\n", {"A=a", "A=o", "A=1"}},
+        {"[T]\r\nA=2\r\n[TX\r\nA=1\r\n[]\r\nA=3\r\n", {"A=1", "A=o", "A=b"}},  // "[TX" is no section, "[]" none known
     };
     for (const auto& c : cases) {
         ASSERT_EQ(openGenerated(doc), 0);
