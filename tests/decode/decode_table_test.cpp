@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "decode/decode_table.h"
@@ -113,6 +115,19 @@ TEST_F(DecodeTableTest, TblFileFailuresKeepTableAndFile) {
     }
     EXPECT_EQ(importTbl(dir.file("missing.tbl").c_str()), 7001);
     EXPECT_EQ(exportTbl(dir.path.c_str()), 8001);
+}
+
+// The import's heap is made by the first import of a run and then kept, so
+// its failure is seen in a fresh process: the test's own, started again.
+TEST(DecodeTableHeap, FirstImportWithoutItsHeapFails) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            faultArm(FAULT_HEAP_CREATE, 1);
+            std::fprintf(stderr, "code %d", importTbl("missing.tbl"));
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "code 7000");
 }
 
 // assign exchanges two slots; decode and encode go through the table (encode
