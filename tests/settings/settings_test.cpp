@@ -19,21 +19,13 @@ std::string orNone(const char* text) { return text ? text : "<none>"; }
 
 class ConfigTest : public CoreTest {
 protected:
-    void SetUp() override {
-        CoreTest::SetUp();
-        configDiscard();
-    }
-    void TearDown() override {
-        configDiscard();
-        CoreTest::TearDown();
-    }
-
+    void SetUp() override { CoreTest::SetUp(), configDiscard(); }
+    void TearDown() override { configDiscard(), CoreTest::TearDown(); }
     int load(const std::string& text) {
         write("vorn.cfg", text);
         return configLoad(path.c_str());
     }
     void loadNothing() { EXPECT_EQ(configLoad(dir.file("missing.cfg").c_str()), 0); }
-
     static std::string image() {
         uint32_t length = 0;
         char* bytes = buildConfigImage(&length);
@@ -43,26 +35,22 @@ protected:
         return text;
     }
     std::string fileText() const { return textOf(readFileBytes(path)); }
-
     static uint32_t number(const char* section, const char* key, uint32_t kind, uint32_t fallback) {
         return configGet(section, key, kind, configNumber(fallback)).number;
     }
     static std::string text(const char* section, const char* key, const char* fallback) {
         return orNone(configGet(section, key, CFG_TEXT, configText(fallback)).text);
     }
-
     const std::string path = dir.file("vorn.cfg");
 };
 
 // What a file becomes when it is read and written back, and what that image
 // becomes when it is read again (the same, unless given).
 TEST_F(ConfigTest, FilesAreWrittenBackInCanonicalForm) {
-    struct Case {
+    const struct Case {
         std::string file;
-        const char* image;
-        const char* reread = nullptr;
-    };
-    const Case cases[] = {
+        const char* image, *reread = nullptr;
+    } cases[] = {
         {"[window]\r\nwidth=800\r\n", "\r\n[window]\r\nwidth=800\r\n\r\n"},
         {"[Main] ; first\nA=1\n[Other]\n[MAIN] ; second\nB=2\n",
          "\r\n[Main]    ; first\r\nA=1\r\nB=2\r\n\r\n[Other]\r\n\r\n"},
@@ -109,19 +97,15 @@ TEST_F(ConfigTest, FilesAreWrittenBackInCanonicalForm) {
 // configGet and configSet on a loaded file: the result, and the image after.
 TEST_F(ConfigTest, TypedAccess) {
     enum Op { GET, SET };
-    struct Case {
-        const char* file;
+    // number and result, or text and resultText for kind 1: the default or
+    // value given, and the result.
+    const struct Case {
+        const char *file;
         Op op;
-        const char* section;
-        const char* key;
-        uint32_t kind;
-        uint32_t number;  // the default or value, and the result, of kinds other than 1
-        uint32_t result;
-        const char* image;
-        const char* text = nullptr;  // the same for kind 1
-        const char* resultText = nullptr;
-    };
-    const Case cases[] = {
+        const char *section, *key;
+        uint32_t kind, number, result;
+        const char *image, *text = nullptr, *resultText = nullptr;
+    } cases[] = {
         {"[window]\nwidth=800\n", GET, "Window", "WIDTH", CFG_DECIMAL, 750, 800, "\r\n[window]\r\nwidth=800\r\n\r\n"},
         {"", GET, "Window", "Width", CFG_DECIMAL, 750, 750, "\r\n[Window]\r\nWidth=750\r\n\r\n"},
         {"", GET, nullptr, "Top", CFG_DECIMAL, 3, 3, "Top=3\r\n\r\n"},
@@ -211,22 +195,21 @@ TEST_F(ConfigTest, SizeLimitOfFileAndImage) {
 
 TEST_F(ConfigTest, HeapLimitStopsTheParseAndKeepsWhatWasRead) {
     // Each comment line becomes a key of its own; a file near the size
-    // limit holds far more of them than the 256 KiB heap can.
+    // limit holds far more of them than the 256 KiB heap can. The kept lines
+    // are the first ones of the file, in order; the line whose comment found
+    // no room is an empty line.
     std::string file;
     uint32_t lines = 0;
     while (file.size() < 98304 - 16) file += ";" + std::to_string(lines++) + "\n";
     ASSERT_EQ(load(file), 0);
     const std::string partial = image();
-    // The kept lines are the first ones of the file, in order. (The line
-    // whose comment found no room is an empty line.)
     size_t at = 0;
     uint32_t count = 0;
     for (std::string line = "; 0\r\n"; partial.compare(at, line.size(), line) == 0;
          line = "; " + std::to_string(++count) + "\r\n")
         at += line.size();
     EXPECT_TRUE(partial.substr(at) == "\r\n" || partial.substr(at) == "\r\n\r\n") << partial.substr(at);
-    EXPECT_GT(count, 100u);
-    EXPECT_LT(count, lines);
+    EXPECT_TRUE(count > 100 && count < lines) << count;
     // The load buffer is gone again, so the store still takes keys and saves.
     EXPECT_EQ(number("Window", "Width", CFG_DECIMAL, 750), 750u);
     EXPECT_EQ(configSave(path.c_str()), 1);
@@ -320,15 +303,11 @@ TEST_F(ConfigTest, AllocationFailingWhileLoading) {
 // Fails each allocation of a get or set in turn: the call fails and nothing
 // changes but a section that was made, until the call succeeds.
 TEST_F(ConfigTest, AllocationFailingInGetAndSet) {
-    using Call = std::string (*)();
-    struct Case {
-        Call call;
-        const char* result;
-        const char* image;
-        const char* failed;  // a failure may leave this image too
-    };
     const char* before = "\r\n[S]\r\nK=1\r\n\r\n";
-    const Case cases[] = {
+    const struct Case {
+        std::string (*call)();
+        const char *result, *image, *failed;  // a failure may leave `failed` too
+    } cases[] = {
         {[] { return std::to_string(number("New", "K", CFG_DECIMAL, 5)); }, "5",
          "\r\n[S]\r\nK=1\r\n\r\n[New]\r\nK=5\r\n\r\n", "\r\n[S]\r\nK=1\r\n\r\n[New]\r\n\r\n"},
         {[] { return std::to_string(configSet("S", "Other", CFG_DECIMAL, configNumber(5)).number); }, "5",
@@ -346,14 +325,9 @@ TEST_F(ConfigTest, AllocationFailingInGetAndSet) {
             faultArm(FAULT_ALLOC, nth);
             std::string result = c.call();
             faultReset();
-            done = result == c.result;
-            if (done) {
-                EXPECT_EQ(image(), c.image);
-            } else {
-                EXPECT_TRUE(result == "0" || result == "<none>") << result;
-                const std::string now = image();
-                EXPECT_TRUE(now == before || now == c.failed) << now;
-            }
+            const std::string now = image();
+            if ((done = result == c.result)) EXPECT_EQ(now, c.image);
+            else EXPECT_TRUE((result == "0" || result == "<none>") && (now == before || now == c.failed)) << now;
         }
         EXPECT_TRUE(done);
     }
@@ -414,8 +388,7 @@ TEST_F(SettingsTest, FileValuesAreReadAndSavedBack) {
     using Change = void (*)(AppSettings&);
     struct Case {
         const char* file;
-        Change expect;
-        Change edit;
+        Change expect, edit;
         std::vector<const char*> saved;
     };
     const std::string longFace(40, 'F');
@@ -503,9 +476,7 @@ TEST_F(SettingsTest, WithoutMemoryTheSettingsAreTheirDefaults) {
 }
 
 TEST_F(SettingsTest, FontSizesRoundHalfUp) {
-    struct Case {
-        int32_t points, resolution, height;
-    };
+    struct Case { int32_t points, resolution, height; };
     const Case toHeight[] = {
         {10, 96, -13}, {14, 96, -19}, {10, 120, -17}, {4, 100, -6},  // 5.55 pixels
         {14, 100, -19},                                               // 19.44 pixels
@@ -527,9 +498,8 @@ TEST_F(SettingsTest, FontSizesRoundHalfUp) {
 
 TEST_F(SettingsTest, ConfigPathIsBesideTheProgram) {
     // The longest directory that still fits is 503 characters.
-    const std::string fits = std::string(502, 'd') + "\\";
-    const std::string fitsModule = fits + "vorn.exe";
-    const std::string tooLongModule = std::string(503, 'd') + "\\v.exe";
+    const std::string fits = std::string(502, 'd') + "\\", fitsModule = fits + "vorn.exe",
+                      tooLongModule = std::string(503, 'd') + "\\v.exe";
     const struct {
         const char* module;
         std::string path;
