@@ -151,10 +151,7 @@ TEST_F(ConfigTest, TypedAccess) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " " + (c.key ? c.key : "<no key>") + " kind " + std::to_string(c.kind));
         configDiscard();
-        if (*c.file)
-            ASSERT_EQ(load(c.file), 1);
-        else
-            loadNothing();
+        ASSERT_EQ(*c.file ? load(c.file) : configLoad(dir.file("missing.cfg").c_str()), *c.file ? 1 : 0);
         ConfigValue given = c.kind == CFG_TEXT ? configText(c.text) : configNumber(c.number);
         ConfigValue got = c.op == GET ? configGet(c.section, c.key, c.kind, given)
                                       : configSet(c.section, c.key, c.kind, given);
@@ -361,24 +358,9 @@ AppSettings defaults() {
     AppSettings s{};
     s.width = 750, s.height = 550, s.colNameWidth = 80;
     s.mainText = 0xFFFFFF, s.mainHash = 0xCCCCCC, s.mainBack = 0x748488, s.viewBack = 0x748488;
-    std::strcpy(s.mainFont.face, "Verdana");
-    s.mainFont.size = 10;
-    std::strcpy(s.viewFont.face, "Tahoma");
-    s.viewFont.size = 14, s.viewFont.style = kStyleBold;
+    std::strcpy(s.mainFont.face, "Verdana"), std::strcpy(s.viewFont.face, "Tahoma");
+    s.mainFont.size = 10, s.viewFont.size = 14, s.viewFont.style = kStyleBold;
     return s;
-}
-
-TEST_F(SettingsTest, FirstRunReadsDefaultsAndWritesTheFullFile) {
-    loadNothing();
-    AppSettings s = read();
-    expectSameSettings(s, defaults());
-    ASSERT_EQ(saveAll(s), 1);
-    EXPECT_EQ(fileText(),
-              "\r\n"
-              "[Window]\r\nMaximized=0\r\nPosX=0\r\nPosY=0\r\nWidth=750\r\nHeight=550\r\nColNameWidth=80\r\n\r\n"
-              "[Colors]\r\nMainText=ffffff\r\nMainHash=cccccc\r\nMainBack=888474\r\nViewBack=888474\r\n\r\n"
-              "[Fonts]\r\nMainFace=\"Verdana\"\r\nMainSize=10\r\nMainStyle=0\r\nMainCharset=0\r\n"
-              "ViewFace=\"Tahoma\"\r\nViewSize=14\r\nViewStyle=1000\r\nViewCharset=0\r\n\r\n");
 }
 
 // A file as the user left it: the settings read from it (the defaults but
@@ -391,9 +373,14 @@ TEST_F(SettingsTest, FileValuesAreReadAndSavedBack) {
         Change expect, edit;
         std::vector<const char*> saved;
     };
-    const std::string longFace(40, 'F');
-    const std::string longFaceFile = "[Fonts]\nMainFace=\"" + longFace + "\"\n";
+    const std::string longFaceFile = "[Fonts]\nMainFace=\"" + std::string(40, 'F') + "\"\n";
     const Case cases[] = {
+        // The first run: the defaults, saved whole.
+        {"", [](AppSettings&) {}, nullptr,
+         {"\r\n[Window]\r\nMaximized=0\r\nPosX=0\r\nPosY=0\r\nWidth=750\r\nHeight=550\r\nColNameWidth=80\r\n\r\n"
+          "[Colors]\r\nMainText=ffffff\r\nMainHash=cccccc\r\nMainBack=888474\r\nViewBack=888474\r\n\r\n"
+          "[Fonts]\r\nMainFace=\"Verdana\"\r\nMainSize=10\r\nMainStyle=0\r\nMainCharset=0\r\n"
+          "ViewFace=\"Tahoma\"\r\nViewSize=14\r\nViewStyle=1000\r\nViewCharset=0\r\n\r\n"}},
         // Colours are stored as 0x00RRGGBB, in memory as 0x00BBGGRR.
         {"[Colors]\nMainText=0000ff\nMainBack=ff0000\nMainHash=12345678\n",
          [](AppSettings& s) { s.mainText = 0x00FF0000; s.mainBack = 0x000000FF; s.mainHash = 0x00785634; }, nullptr,
@@ -429,10 +416,7 @@ TEST_F(SettingsTest, FileValuesAreReadAndSavedBack) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         configDiscard();
-        if (*c.file)
-            ASSERT_EQ(load(c.file), 1);
-        else
-            loadNothing();
+        ASSERT_EQ(*c.file ? load(c.file) : configLoad(dir.file("missing.cfg").c_str()), *c.file ? 1 : 0);
         AppSettings s = read();
         AppSettings expected = defaults();
         c.expect(expected);
@@ -441,10 +425,8 @@ TEST_F(SettingsTest, FileValuesAreReadAndSavedBack) {
         ASSERT_EQ(saveAll(s), 1);
         const std::string file = fileText();
         size_t at = 0;
-        for (const char* piece : c.saved) {
-            at = file.find(piece, at);
-            EXPECT_NE(at, std::string::npos) << piece << " in\n" << file;
-        }
+        for (const char* piece : c.saved)
+            EXPECT_NE(at = file.find(piece, at), std::string::npos) << piece << " in\n" << file;
         configDiscard();
         ASSERT_EQ(configLoad(path.c_str()), 1);
         s.viewFont.face[kFaceSize - 1] = 0;  // a face is read as 31 characters at most
@@ -459,36 +441,26 @@ TEST_F(SettingsTest, WithoutMemoryTheSettingsAreTheirDefaults) {
     expectSameSettings(read(), defaults());
     EXPECT_EQ(saveAll(defaults()), 0);
     // Each allocation failing in turn while reading gives the defaults too.
-    configDiscard();
-    loadNothing();
-    faultReset();
-    read();
-    const uint32_t total = faultCalls(FAULT_ALLOC);
-    ASSERT_GE(total, (uint32_t)SETTING_COUNT);
-    for (uint32_t nth = 1; nth <= total; ++nth) {
+    for (uint32_t nth = 1, reached = 1; reached; ++nth) {
         SCOPED_TRACE(nth);
         configDiscard();
         loadNothing();
+        faultReset();
         faultArm(FAULT_ALLOC, nth);
         expectSameSettings(read(), defaults());
-        faultReset();
+        reached = faultCalls(FAULT_ALLOC) >= nth;
     }
 }
 
 TEST_F(SettingsTest, FontSizesRoundHalfUp) {
     struct Case { int32_t points, resolution, height; };
-    const Case toHeight[] = {
-        {10, 96, -13}, {14, 96, -19}, {10, 120, -17}, {4, 100, -6},  // 5.55 pixels
-        {14, 100, -19},                                               // 19.44 pixels
-        {4095, 96, -5460}, {4096, 96, -1}, {10, 65535, -9102}, {10, 65536, -1},
-    };
+    const Case toHeight[] = {{10, 96, -13}, {14, 96, -19}, {10, 120, -17}, {4, 100, -6} /* 5.55 pixels */,
+                             {14, 100, -19} /* 19.44 */, {4095, 96, -5460}, {4096, 96, -1}, {10, 65535, -9102},
+                             {10, 65536, -1}};
     for (const Case& c : toHeight)
         EXPECT_EQ(pointsToHeight(c.points, c.resolution), c.height) << c.points << " at " << c.resolution;
-    const Case toPoints[] = {
-        {10, 96, -13}, {14, 96, -19}, {2, 96, -2},  // 1.5 points
-        {1, 100, -2},                               // 1.44 points
-        {0, 96, 0}, {6552, 0x10000, -0x5AFFFF}, {-1, 96, -0x5B0000}, {-1, 96, 13}, {-1, 0, -13},
-    };
+    const Case toPoints[] = {{10, 96, -13}, {14, 96, -19}, {2, 96, -2} /* 1.5 points */, {1, 100, -2} /* 1.44 */,
+                             {0, 96, 0}, {6552, 0x10000, -0x5AFFFF}, {-1, 96, -0x5B0000}, {-1, 96, 13}, {-1, 0, -13}};
     for (const Case& c : toPoints)
         EXPECT_EQ(heightToPoints(c.height, c.resolution), c.points) << c.height << " at " << c.resolution;
     for (int32_t resolution : {96, 120})
@@ -503,20 +475,14 @@ TEST_F(SettingsTest, ConfigPathIsBesideTheProgram) {
     const struct {
         const char* module;
         std::string path;
-    } cases[] = {
-        {"C:\\Games\\Vorn\\vorn.exe", "C:\\Games\\Vorn\\vorn.cfg"},
-        {"C:/mixed\\dir/vorn.exe", "C:/mixed\\dir/vorn.cfg"},
-        {"vorn.exe", "vorn.cfg"},
-        {nullptr, "vorn.cfg"},
-        {fitsModule.c_str(), fits + "vorn.cfg"},
-        {tooLongModule.c_str(), "vorn.cfg"},
-    };
+    } cases[] = {{"C:\\Games\\Vorn\\vorn.exe", "C:\\Games\\Vorn\\vorn.cfg"}, {"C:/mixed\\dir/vorn.exe", "C:/mixed\\dir/vorn.cfg"},
+                 {"vorn.exe", "vorn.cfg"}, {nullptr, "vorn.cfg"}, {fitsModule.c_str(), fits + "vorn.cfg"},
+                 {tooLongModule.c_str(), "vorn.cfg"}};
     for (const auto& c : cases) {
         char p[kConfigPathSize + 8];
         std::memset(p, '#', sizeof p);
         buildConfigPath(p, c.module);
-        EXPECT_EQ(std::string(p), c.path);
-        EXPECT_EQ(std::string(p + kConfigPathSize, 8), "########");
+        EXPECT_EQ(std::string(p) + std::string(p + kConfigPathSize, 8), c.path + "########");
     }
 }
 
