@@ -237,14 +237,10 @@ TEST_F(ConfigTest, FailedSavesAndLoadsKeepTheFile) {
     for (FaultPoint point : {FAULT_ALLOC, FAULT_CREATE, FAULT_WRITE, FAULT_FINISH, FAULT_HEAP_CREATE, FAULT_OPEN,
                              FAULT_SIZE, FAULT_READ}) {
         SCOPED_TRACE(point);
-        const bool save = point == FAULT_ALLOC || point == FAULT_CREATE || point == FAULT_WRITE ||
-                          point == FAULT_FINISH;
-        const bool store = point != FAULT_HEAP_CREATE;
+        const bool save = point == FAULT_ALLOC || point >= FAULT_CREATE, store = point != FAULT_HEAP_CREATE;
         configDiscard();
         write("vorn.cfg", old);
-        if (save) {
-            ASSERT_EQ(configLoad(path.c_str()), 1);
-        }
+        ASSERT_EQ(save ? configLoad(path.c_str()) : 1, 1);
         faultArm(point, 1);
         EXPECT_EQ(save ? configSave(path.c_str()) : configLoad(path.c_str()), 0);
         faultReset();
