@@ -12,10 +12,7 @@ namespace {
 
 PreviewState paneOf(int32_t width, int32_t height, int32_t contentWidth, int32_t contentHeight) {
     PreviewState s = {};
-    s.paneWidth = width;
-    s.paneHeight = height;
-    s.contentWidth = contentWidth;
-    s.contentHeight = contentHeight;
+    s.paneWidth = width, s.paneHeight = height, s.contentWidth = contentWidth, s.contentHeight = contentHeight;
     updateScrollState(s);
     return s;
 }
@@ -33,9 +30,7 @@ TEST(PreviewScroll, DragFlagsAndCursorFollowTheExtent) {
     };
     for (const auto& c : cases) {
         PreviewState s = paneOf(400, 100, c.contentWidth, c.contentHeight);
-        EXPECT_EQ(s.canDragX, c.x) << c.contentWidth;
-        EXPECT_EQ(s.canDragY, c.y) << c.contentHeight;
-        EXPECT_EQ(s.cursorSlot, c.slot);
+        EXPECT_TRUE(s.canDragX == c.x && s.canDragY == c.y && s.cursorSlot == c.slot) << c.contentWidth << "x" << c.contentHeight;
     }
 }
 
@@ -68,8 +63,7 @@ TEST(PreviewScroll, DragStepsMoveTheOriginBetweenItsLimits) {
         if (c.press) beginDrag(s, c.pressX, c.pressY);
         for (const Step& step : c.steps) {
             EXPECT_EQ(dragStep(s, step.x, step.y), step.moved) << step.x << "," << step.y;
-            EXPECT_EQ(s.originX, step.originX);
-            EXPECT_EQ(s.originY, step.originY);
+            EXPECT_TRUE(s.originX == step.originX && s.originY == step.originY) << s.originX << "," << s.originY;
         }
     }
 }
@@ -86,8 +80,7 @@ TEST(PreviewScroll, ClampsToTheLimitsOfTheExtent) {
     };
     for (const auto& c : cases) {
         PreviewState s = paneOf(c.paneWidth, c.paneHeight, c.contentWidth, c.contentHeight);
-        s.originX = c.x;
-        s.originY = c.y;
+        s.originX = c.x, s.originY = c.y;
         clampOrigin(s);
         EXPECT_EQ(s.originX, c.clampedX) << c.x;
         EXPECT_EQ(s.originY, c.clampedY) << c.y;
@@ -133,13 +126,10 @@ TEST(PreviewBanner, AlternateOnTheEleventhAndTwentySecond) {
 // takes a letter in brightened green, yellow, red and purple (each component
 // times 1.2, rounded down), "by" is brightened blue, the author near-black.
 TEST(PreviewBanner, BannersRenderAsColouredTextOnTheSecondLine) {
-    gDocument.formatVariant = 0;
-    gDocument.keyScheme = 0;
+    gDocument.formatVariant = gDocument.keyScheme = 0;
     for (const char* banner : {kPreviewBanner, kPreviewBannerAlternate}) {
         PreviewState s = {};
-        s.paneWidth = 2000;
-        s.paneHeight = 200;
-        s.text = banner;
+        s.paneWidth = 2000, s.paneHeight = 200, s.text = banner;
         RecordingCanvas rec;
         renderMarkup(s, rec.canvas(), 16);
         EXPECT_EQ(s.contentHeight, 32);
@@ -153,10 +143,8 @@ TEST(PreviewBanner, BannersRenderAsColouredTextOnTheSecondLine) {
         for (int i = 0; i < 4; ++i) EXPECT_EQ(runs[i + 1].colour, name[i]) << runs[i + 1].text;
         EXPECT_EQ(runs[1].text + runs[2].text + runs[3].text + runs[4].text.substr(0, 5), "Vornalis");
         EXPECT_NE(rec.passText(1).find("(Vorn)"), std::string::npos);
-        EXPECT_EQ(runs[runs.size() - 2].text, "by ");
-        EXPECT_EQ(runs[runs.size() - 2].colour, 0x00994343u);
-        EXPECT_EQ(runs.back().text, "Brennik");
-        EXPECT_EQ(runs.back().colour, 0x00181818u);
+        EXPECT_TRUE(runs[runs.size() - 2].text == "by " && runs[runs.size() - 2].colour == 0x00994343u);
+        EXPECT_TRUE(runs.back().text == "Brennik" && runs.back().colour == 0x00181818u);
     }
 }
 

@@ -1,32 +1,30 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "support/text.h"
 
-TEST(TextHelpers, CopyBoundedPadsOrCutsToExactlyN) {
-    char buf[12];
-    memset(buf, 'x', sizeof buf);
-    EXPECT_EQ(copyBounded(buf, "MAIN", 8), 8u);
-    EXPECT_EQ(0, memcmp(buf, "MAIN\0\0\0\0x", 9));
-
-    memset(buf, 'x', sizeof buf);
-    EXPECT_EQ(copyBounded(buf, "ABCDEFGHIJ", 8), 8u);
-    EXPECT_EQ(0, memcmp(buf, "ABCDEFGHx", 9));  // no terminator, nothing past n
-
-    memset(buf, 'x', sizeof buf);
-    EXPECT_EQ(copyBounded(buf, "abc", 0), 0u);
-    EXPECT_EQ(buf[0], 'x');
-}
-
-TEST(TextHelpers, CopyTextAndLengthCountCharactersBeforeTheTerminator) {
+// copyBounded pads or cuts to exactly n (no terminator, nothing past n);
+// copyText and textLength count the characters before the terminator.
+TEST(TextHelpers, CopiesAndLengths) {
+    const struct {
+        const char* source;
+        uint32_t n;
+        std::string bytes;
+    } cases[] = {{"MAIN", 8, std::string("MAIN\0\0\0\0x", 9)}, {"ABCDEFGHIJ", 8, "ABCDEFGHx"}, {"abc", 0, "x"}};
+    for (const auto& c : cases) {
+        char buf[12];
+        memset(buf, 'x', sizeof buf);
+        EXPECT_EQ(copyBounded(buf, c.source, c.n), c.n);
+        EXPECT_EQ(std::string(buf, c.bytes.size()), c.bytes);
+    }
     char buf[16];
     uint32_t n = copyText(buf, "Hello");
-    EXPECT_EQ(n, 5u);
-    EXPECT_STREQ(buf, "Hello");
     n += copyText(buf + n, ", you");
     EXPECT_STREQ(buf, "Hello, you");
-    EXPECT_EQ(n, textLength(buf));
+    EXPECT_EQ(n, 10u);
+    EXPECT_EQ(textLength(buf), 10u);
     EXPECT_EQ(textLength(""), 0u);
 }
 
