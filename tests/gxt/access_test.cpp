@@ -157,6 +157,9 @@ TEST_F(EntryAccess, HashedEntriesAreNamedOnceWithinTheNameLimit) {
     for (const auto& c : cases) {
         ASSERT_EQ(openGenerated(oneTable(c.variant, {{"KEY", "k"}})), 0);
         selectTable(0);
+        faultArm(FAULT_ALLOC, 1);  // no memory for the name: the entry stays unnamed
+        EXPECT_EQ(setRowName(0, c.name.c_str()), 0);
+        faultReset();
         ASSERT_NE(rowHashName(0), nullptr);
         EXPECT_EQ(rowKeyName(0), nullptr);
         ASSERT_EQ(setRowName(0, c.name.c_str()), 1);
