@@ -91,7 +91,7 @@ TEST_F(MarkupTest, PassesDrawRunsAndPlaceholders) {
         EXPECT_TRUE(rec.begins == 1 && rec.finishes == 1 && !rec.transparent && rec.font == FONT_PLACEHOLDER);
         EXPECT_EQ(rec.colour, rec.runs.back().colour);
     }
-    EXPECT_EQ(brightenColour(0x00D5D4D3), 0x00FFFEFDu);  // 213 -> 255, 212 -> 254
+    EXPECT_EQ(brightenColour(0x00D6D5D4), 0x00FFFFFEu);  // 214 -> 256 held at 255, 213 -> 255, 212 -> 254
 }
 
 // Each colour token, in either case, in each layout: '~h~~token~ab~' draws
