@@ -88,27 +88,38 @@ TEST(PreviewScroll, ClampsToTheLimitsOfTheExtent) {
 }
 
 // A text shown again or a resize moves the origin outside the drag; the
-// first step that then lands where the origin stood before is a move.
+// first step that then lands where the origin stood before is a move, and a
+// step that stays put is none. Along either axis.
 TEST(PreviewScroll, AStepBackToTheOldOriginAfterAShowOrResizeRedraws) {
     const struct {
         const char* change;
-        void (*apply)(PreviewState&);
+        void (*apply)(PreviewState&, bool vertical);
         bool pressAgain;
     } cases[] = {
-        {"shown during the drag", [](PreviewState& s) { homeOrigin(s); }, false},
-        {"shown, then pressed", [](PreviewState& s) { homeOrigin(s); }, true},
-        {"resized during the drag", [](PreviewState& s) { resizePane(s, 800, 100); resizePane(s, 400, 100); }, false},
+        {"shown during the drag", [](PreviewState& s, bool) { homeOrigin(s); }, false},
+        {"shown, then pressed", [](PreviewState& s, bool) { homeOrigin(s); }, true},
+        {"resized during the drag",
+         [](PreviewState& s, bool v) {
+             resizePane(s, v ? 100 : 800, v ? 800 : 100);
+             resizePane(s, v ? 100 : 400, 100);
+         },
+         false},
     };
-    for (const auto& c : cases) {
-        PreviewState s = paneOf(400, 100, 700, 16);
-        beginDrag(s, 300, 50);
-        EXPECT_TRUE(dragStep(s, 0, 50));
-        c.apply(s);
-        ASSERT_EQ(s.originX, 0) << c.change;
-        if (c.pressAgain) beginDrag(s, 0, 50);
-        EXPECT_TRUE(dragStep(s, -300, 50)) << c.change;
-        EXPECT_EQ(s.originX, -300) << c.change;
-    }
+    for (bool vertical : {false, true})
+        for (const auto& c : cases) {
+            PreviewState s = vertical ? paneOf(100, 100, 16, 400) : paneOf(400, 100, 700, 16);
+            auto press = [&](int32_t at) { vertical ? beginDrag(s, 50, at) : beginDrag(s, at, 50); };
+            auto step = [&](int32_t to) { return vertical ? dragStep(s, 50, to) : dragStep(s, to, 50); };
+            auto origin = [&] { return vertical ? s.originY : s.originX; };
+            press(300);
+            EXPECT_TRUE(step(0));
+            c.apply(s, vertical);
+            ASSERT_EQ(origin(), 0) << c.change << vertical;
+            if (c.pressAgain) press(0);
+            EXPECT_TRUE(step(-300)) << c.change << vertical;
+            EXPECT_EQ(origin(), -300) << c.change << vertical;
+            EXPECT_FALSE(step(-300)) << c.change << vertical;
+        }
 }
 
 TEST(PreviewScroll, PaneHeightIsThreePointEightLinesPlusLeading) {
