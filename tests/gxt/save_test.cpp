@@ -55,6 +55,8 @@ TEST_F(Saving, CanonicalFilesComeBackByteForByte) {
         for (uint32_t seed = 1; seed <= 6; ++seed) {
             std::vector<uint8_t> f = generateGxt(randomDocument(v, seed, 30));
             ASSERT_EQ(openBytes(f), 0) << v << seed;
+            selectTable(0);
+            setRowName(0, "FOUND");  // a name found for a hashed key is not written
             EXPECT_EQ(saved(), f) << v << " seed " << seed;
             closeDocument();
         }
@@ -121,23 +123,6 @@ TEST_F(Saving, RecordsKeepTheirPlaceAndStringsTheirOrder) {
     ASSERT_EQ(setRowText(1, "bbb", 3), 1);
     EXPECT_EQ(saved(), namedFile({{14, "A"}, {6, "ABCDEFGH"}, {0, "C"}},
                                  {'c', 0, 'c', 0, 0, 0, 'b', 0, 'b', 0, 'b', 0, 0, 0, 'a', 0, 0, 0}));
-}
-
-// Keys that share a string each get a copy of it.
-TEST_F(Saving, SharedStringsAreWrittenOncePerKey) {
-    const GenDocument doc = oneTable('2', {{"A", "same"}, {"B", "same"}});
-    GenOptions share;
-    share.shareEqualTexts = true;
-    ASSERT_EQ(openGenerated(doc, share), 0);
-    EXPECT_EQ(saved(), generateGxt(doc));
-}
-
-TEST_F(Saving, FoundNamesAreNotWrittenForHashedKeys) {
-    ASSERT_EQ(openGenerated(oneTable('@', {{"NAME", "t"}})), 0);
-    std::vector<uint8_t> before = saved();
-    selectTable(0);
-    ASSERT_EQ(setRowName(0, "NAME"), 1);
-    EXPECT_EQ(saved(), before);
 }
 
 TEST_F(Saving, SaveDocumentCodesAndTheOldFileSurvivesFailures) {

@@ -6,28 +6,19 @@
 #include "gxt_test_util.h"
 #include "test_support.h"
 
-namespace {
-
-GenDocument bigDocument() {
-    GenDocument doc;
-    doc.variant = '@';
-    for (int t = 0; t < 4; ++t) {
-        GenTable table;
-        table.name = "T" + std::to_string(t);
-        for (uint32_t i = 0; i < 20000; ++i) table.entries.push_back({"", 0x9E3779B9u * (i + 1) + t, "text " + std::to_string(i)});
-        doc.tables.push_back(table);
-    }
-    return doc;
-}
-
-}  // namespace
-
 class IndexWorker : public CoreTest {};
 
 // Reading, closing and loading straight after the start, while the worker
 // may still be sorting.
 TEST_F(IndexWorker, AccessorsClosingAndReloadingWaitForTheWorker) {
-    const std::string path = write("big.gxt", generateGxt(bigDocument(), {GenStringOrder::Reverse}));
+    GenDocument doc;
+    doc.variant = '@';
+    for (int t = 0; t < 4; ++t) {
+        doc.tables.push_back({"T" + std::to_string(t), {}});
+        for (uint32_t i = 0; i < 20000; ++i)
+            doc.tables[t].entries.push_back({"", 0x9E3779B9u * (i + 1) + t, "text " + std::to_string(i)});
+    }
+    const std::string path = write("big.gxt", generateGxt(doc, {GenStringOrder::Reverse}));
     const std::string small = write("small.gxt", generateGxt(oneTable('0', {{"A", "small"}})));
     for (int round = 0; round < 3; ++round) {
         ASSERT_EQ(loadDocument(path.c_str()), 0);

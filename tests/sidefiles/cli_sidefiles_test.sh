@@ -169,7 +169,6 @@ while IFS='|' read -r content options size code last; do
     echo "vorn-cli: $(p "$work/big.txt"): $last" | expect "import-text of $size, $content $options" "$code" <(tail -1 "$work/err")
 done <<'END'
 NOKEY=x\r\n||16M|1|the file is 16 MiB or larger (8003)
-NOKEY=x\r\n||16777215|0|0 changed, 0 equal, 1 passed over
 [NOSUCH]\r\n||16M|0|0 changed, 0 equal, 1 passed over
 \357\273\277NOKEY=x\r\n||16M|0|0 changed, 0 equal, 1 passed over
 NOKEY=x\r\n|--encoding utf-8|16M|0|0 changed, 0 equal, 1 passed over

@@ -43,15 +43,14 @@ std::string SideFileTest::fileText(const std::string& path) {
     return textOf(readFileBytes(path));
 }
 
-std::vector<std::string> SideFileTest::files() const {
-    std::vector<std::string> names;
-    for (const auto& item : std::filesystem::directory_iterator(dir.path))
-        names.push_back(item.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::set<int> SideFileTest::exportFailing(int (*exporter)(const char* path), const std::string& path) {
+    auto files = [this] {
+        std::vector<std::string> names;
+        for (const auto& item : std::filesystem::directory_iterator(dir.path))
+            names.push_back(item.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
     const std::string old = fileText(path);
     const std::vector<std::string> before = files();
     std::set<int> codes;

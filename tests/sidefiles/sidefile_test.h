@@ -23,8 +23,6 @@ protected:
     static std::vector<std::string> shown();
     // The whole file as text; "<missing>" when it cannot be read.
     static std::string fileText(const std::string& path);
-    // Names of the files in the test's directory, sorted.
-    std::vector<std::string> files() const;
     // Fails every allocation, the creation, every write and the finish of
     // an export to path in turn, until it goes through; each failure leaves
     // the old file as it was and no other file behind, also where there was
