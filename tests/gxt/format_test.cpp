@@ -33,7 +33,6 @@ TEST_F(Detection, LayoutsAndTheirBoundaries) {
         {words({kHeaderWord, kTagTabl, 1535}), '2'},
         {words({kHeaderWord, kTagTabl, 1536}), 0},
         {words({kHeaderWord, kTagTabl, 1523}), 0},
-        {words({kHeaderWord, kTagTabl, 948}), 0},
         {words({kHeaderWord, kTagTabl, 6288}), '@'},
         {words({kHeaderWord, kTagTabl, 6299}), '@'},
         {words({kHeaderWord, kTagTabl, 6300}), 0},

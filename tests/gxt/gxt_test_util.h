@@ -13,6 +13,15 @@ inline void put32le(std::vector<uint8_t>& out, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) out[at + i] = (uint8_t)(v >> (8 * i));
 }
 
+// Each row of the selected table as key=text, the key being its name or
+// its printed hash.
+inline std::vector<std::string> rows() {
+    std::vector<std::string> out;
+    for (uint32_t r = 0; r < rowCount(); ++r)
+        out.push_back(std::string(rowKeyName(r) ? rowKeyName(r) : rowHashName(r)) + "=" + rowText(r));
+    return out;
+}
+
 // A one-table document of the given layout with entries (name, text).
 inline GenDocument oneTable(char variant, std::vector<std::pair<std::string, std::string>> entries,
                             std::string tableName = "MAIN") {

@@ -13,10 +13,8 @@ TEST(KeyHash, WorkedValuesOfBothFunctions) {
         {"a", 0x2C266174, 0xCA2E9442},
         {"abc", 0x5C7CFCB7, 0xED131F5B},
         {"ABC", 0x5C7CFCB7, 0xED131F5B},
-        {"aBc", 0x5C7CFCB7, 0xED131F5B},
         // Both ends of each letter range fold; the bytes next to them do not.
         {"Zz@[`{", 0xC85CF8D8, 0xED1AEB01},
-        {"zZ@[`{", 0xC85CF8D8, 0xED1AEB01},
         {"123456789", ~0xCBF43926u, 0xC66B58C5},
         // A leading quote: the name ends at the next one, or at its end.
         {"\"abc\"rest", 0x5B5AF089, 0xED131F5B},

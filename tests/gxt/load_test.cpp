@@ -21,15 +21,6 @@ void expectClosed() {
     EXPECT_TRUE(!entryAtRow(0) && !rowKeyName(0) && !rowHashName(0) && !rowLoadedText(0) && !selectTable(0));
 }
 
-// Each row of the selected table as key=text, the key being its name or
-// its printed hash.
-std::vector<std::string> rows() {
-    std::vector<std::string> out;
-    for (uint32_t r = 0; r < rowCount(); ++r)
-        out.push_back(std::string(rowKeyName(r) ? rowKeyName(r) : rowHashName(r)) + "=" + rowText(r));
-    return out;
-}
-
 }  // namespace
 
 class Loading : public CoreTest {};

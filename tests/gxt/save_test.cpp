@@ -9,24 +9,16 @@
 
 namespace {
 
-struct Row {
-    std::string table, key, text;
-    bool operator==(const Row&) const = default;
-};
-
-// Every row of the open document, tables in order.
-std::vector<Row> allRows() {
-    std::vector<Row> rows;
+// Every row of the open document as table/key=text, tables in order.
+std::vector<std::string> allRows() {
+    std::vector<std::string> out;
     for (uint32_t t = 0; t < tableCount(); ++t) {
         char name[9] = {};
         tableName(t, name);
         selectTable(t);
-        for (uint32_t r = 0; r < rowCount(); ++r) {
-            const char* key = rowKeyName(r) ? rowKeyName(r) : rowHashName(r);
-            rows.push_back({name, key, rowText(r)});
-        }
+        for (const std::string& row : rows()) out.push_back(name + ("/" + row));
     }
-    return rows;
+    return out;
 }
 
 }  // namespace
@@ -96,7 +88,7 @@ TEST_F(Saving, NonCanonicalFilesKeepTheirContent) {
             odd.shareEqualTexts = true;
             odd.highByte = 0x04;
             ASSERT_EQ(openBytes(generateGxt(doc, odd)), 0);
-            std::vector<Row> before = allRows();
+            std::vector<std::string> before = allRows();
             std::vector<uint8_t> image = saved();
             closeDocument();
             ASSERT_EQ(openBytes(image, "resaved.gxt"), 0);

@@ -53,8 +53,6 @@ TEST_F(StringListTest, RowsComeFromEveryTableInListOrder) {
     }
 }
 
-// A run longer than the name limit is cut there, and the rest is the next
-// name.
 TEST_F(StringListTest, LongRunsAreCutAndLookedUpByTheirStart) {
     const std::string first31 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234";
     ASSERT_EQ(openGenerated(makeDocument('@', {{"T", {{first31, 0, "start"}, {"_TAIL_7", 0, "tail"},
