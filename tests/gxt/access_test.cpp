@@ -19,44 +19,37 @@ std::string folded(std::string s) {
 
 class EntryAccess : public CoreTest {};
 
-TEST_F(EntryAccess, FindByNameFoldsCaseAndTakesTheFirstInTableAndRecordOrder) {
-    GenDocument doc = oneTable('1', {{"ABC", "first abc"}, {"Abc", "second abc"}, {"ABCD", "d"}, {"", "empty"},
-                                     {"EIGHTCHR", "eight"}}, "T1");
-    doc.tables.push_back({"T2", {{"abc", 0, "later abc"}, {"LATE", 0, "late"}, {"late", 0, "late again"}}});
-    ASSERT_EQ(openGenerated(doc), 0);
-    const struct {
-        const char* name;
-        const char* text;
-    } cases[] = {{"abc", "first abc"}, {"ABCD", "d"},         {"late", "late"}, {"", "empty"},
-                 {"eightchr", "eight"}, {"ab", "<none>"},     {"abcde", "<none>"},
-                 {"eightchrs", "<none>"}, {"a-name-longer-than-any-field-of-the-file", "<none>"}};
-    for (const auto& c : cases) EXPECT_EQ(textOrNone(findEntry(c.name, 0)), c.text) << c.name;
-    EXPECT_EQ(findEntry(nullptr, 0), nullptr);
-    EXPECT_EQ(findEntry(nullptr, 12345), nullptr);
-}
-
 // Against a walk of every table's records in file order, with the name
-// index and, its memory failing, without it.
+// index and, its memory failing, without it: each name in lower case, one
+// letter longer and one shorter; a name in two tables, twice in one table
+// (in another case) and the empty name.
 TEST_F(EntryAccess, NameLookupAgreesWithAWalkOfTheRecords) {
     for (uint32_t seed = 1; seed <= 4; ++seed) {
         GenDocument doc = randomDocument(seed % 2 ? '1' : '0', seed, 300);
-        if (doc.tables.size() > 1 && !doc.tables[0].entries.empty()) {
-            GenEntry copy = doc.tables[0].entries[0];
-            copy.name = folded(copy.name);
-            doc.tables[1].entries.insert(doc.tables[1].entries.begin(), copy);
-        }
+        if (doc.tables[0].entries.empty()) doc.tables[0].entries.push_back({"ABCDEFGH", 0, "eight"});
+        GenEntry copy = doc.tables[0].entries[0];
+        copy.name = folded(copy.name);
+        doc.tables[0].entries.push_back(copy);
+        doc.tables[0].entries.push_back({"", 0, "empty"});
+        if (doc.tables.size() > 1) doc.tables[1].entries.insert(doc.tables[1].entries.begin(), copy);
         for (int withIndex = 1; withIndex >= 0; --withIndex) {
             ASSERT_EQ(openGenerated(doc), 0);
+            EXPECT_EQ(findEntry(nullptr, 0), nullptr);
+            EXPECT_EQ(findEntry(nullptr, 12345), nullptr);
             for (const GenTable& table : doc.tables)
-                for (const GenEntry& wanted : table.entries) {
-                    GxtEntry* expected = nullptr;
-                    for (uint32_t t = 0; t < doc.tables.size() && !expected; ++t)
-                        for (uint32_t k = 0; k < doc.tables[t].entries.size() && !expected; ++k)
-                            if (folded(doc.tables[t].entries[k].name) == folded(wanted.name))
-                                expected = &gDocument.tables[t].entries[k];
-                    if (!withIndex) faultArm(FAULT_ALLOC, 1);  // each lookup tries to build the index
-                    EXPECT_EQ(findEntry(folded(wanted.name).c_str(), 0), expected) << wanted.name;
-                    faultReset();
+                for (const GenEntry& e : table.entries) {
+                    const std::string name = folded(e.name);
+                    for (const std::string& wanted : {name, name + "x", name.substr(0, name.size() - !name.empty()),
+                                                      std::string("a-name-longer-than-any-field-of-the-file")}) {
+                        GxtEntry* expected = nullptr;
+                        for (uint32_t t = 0; t < doc.tables.size() && !expected; ++t)
+                            for (uint32_t k = 0; k < doc.tables[t].entries.size() && !expected; ++k)
+                                if (folded(doc.tables[t].entries[k].name) == wanted)
+                                    expected = &gDocument.tables[t].entries[k];
+                        if (!withIndex) faultArm(FAULT_ALLOC, 1);  // each lookup tries to build the index
+                        EXPECT_EQ(findEntry(wanted.c_str(), 0), expected) << wanted;
+                        faultReset();
+                    }
                 }
         }
     }
