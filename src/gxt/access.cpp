@@ -6,21 +6,47 @@
 
 namespace {
 
-// Binary search of one table's hash order. Within the last few candidates
-// the window narrows one position at a time, so that of several entries with
-// the same hash the one found is always the same.
-GxtEntry* searchHash(const GxtTable& t, uint32_t target) {
+// Binary search of one table's hash order, given how the hash at a
+// position compares with the one sought (below, equal or above 0). Within
+// the last few candidates the window narrows one position at a time, so
+// that of several entries with the same hash the one found is always the
+// same. The position found, or -1.
+template <typename Compare>
+int32_t probeHashOrder(uint32_t count, Compare compareAt) {
     int32_t lo = 0;
-    int32_t hi = (int32_t)t.entryCount - 1;
+    int32_t hi = (int32_t)count - 1;
     int32_t mid = hi / 2;
     for (;;) {
-        GxtEntry* e = tableKey(t, (uint32_t)mid);
-        if (e->hash == target) return e;
-        if (e->hash > target) hi = hi - mid <= 3 ? hi - 1 : mid - 1;
+        const int c = compareAt((uint32_t)mid);
+        if (c == 0) return mid;
+        if (c > 0) hi = hi - mid <= 3 ? hi - 1 : mid - 1;
         else lo = hi - mid <= 3 ? lo + 1 : mid + 1;
-        if (lo > hi) return nullptr;
+        if (lo > hi) return -1;
         mid = lo + (hi - lo) / 2;
     }
+}
+
+GxtEntry* searchHash(GxtTable& t, uint32_t target) {
+    if (sortKeyOrder(t)) {
+        const int32_t at = probeHashOrder(t.entryCount, [&](uint32_t i) {
+            const uint32_t h = tableKey(t, i)->hash;
+            return h < target ? -1 : h > target ? 1 : 0;
+        });
+        return at < 0 ? nullptr : tableKey(t, (uint32_t)at);
+    }
+    // No memory to sort the table: the hash order is known without it. Its
+    // positions below `below` hold smaller hashes, the next `equal` ones the
+    // hash sought in record order, so the same probes find the same entry.
+    uint32_t below = 0, equal = 0;
+    for (uint32_t k = 0; k < t.entryCount; ++k) {
+        below += t.entries[k].hash < target;
+        equal += t.entries[k].hash == target;
+    }
+    const int32_t at = probeHashOrder(t.entryCount, [&](uint32_t i) { return i < below ? -1 : i - below < equal ? 0 : 1; });
+    if (at < 0) return nullptr;
+    for (uint32_t k = 0, seen = 0; k < t.entryCount; ++k)
+        if (t.entries[k].hash == target && seen++ == (uint32_t)at - below) return &t.entries[k];
+    return nullptr;
 }
 
 }  // namespace
@@ -52,7 +78,7 @@ GxtEntry* findEntry(const char* name, uint32_t hash) {
         if (table == kHashIndexAbsent) return nullptr;
         if (table >= 0) return searchHash(d.tables[table], target);
         for (uint32_t i = 0; i < d.tableCount; ++i) {
-            const GxtTable& t = d.tables[i];
+            GxtTable& t = d.tables[i];
             if (t.entryCount == 0) continue;
             if (GxtEntry* e = searchHash(t, target)) return e;
         }

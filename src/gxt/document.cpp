@@ -379,23 +379,30 @@ static inline void prefetchEntry(const GxtTable& t, uint32_t k) {
     __builtin_prefetch(t.entries + (k + kAhead < t.entryCount ? k + kAhead : k));
 }
 
-// Puts a table's entries in order by text position (its rows) or by hash,
-// keeping no array where the order is the record order or its reverse.
-static bool orderTable(GxtTable& t, bool byHash, GxtOrderKind kind, void* scratch) {
-    uint16_t* order = nullptr;
-    if (kind == kOrderArray) {
-        order = static_cast<uint16_t*>(documentAlloc(sizeof(uint16_t) * (size_t)t.entryCount));
-        if (!order) return false;
-        radixOrder(t.entries, t.entryCount, byHash, order, scratch);
-    }
-    if (byHash) {
-        t.keyKind = kind;
+// Puts a table's rows (its entries by text position) in order, keeping no
+// array where the order is the record order or its reverse.
+static bool orderRows(GxtTable& t, GxtOrderKind kind, void* scratch) {
+    t.rowKind = kind;
+    t.rowOrder = nullptr;
+    if (kind != kOrderArray) return true;
+    t.rowOrder = static_cast<uint16_t*>(documentAlloc(sizeof(uint16_t) * (size_t)t.entryCount));
+    if (!t.rowOrder) return false;
+    radixOrder(t.entries, t.entryCount, false, t.rowOrder, scratch);
+    return true;
+}
+
+bool sortKeyOrder(GxtTable& t) {
+    if (t.keyKind != kOrderArray || t.keyOrder) return true;
+    uint16_t* order = static_cast<uint16_t*>(documentAlloc(sizeof(uint16_t) * (size_t)t.entryCount));
+    void* scratch = order ? documentAlloc(sortScratchSize(t.entryCount)) : nullptr;
+    if (scratch) {
+        radixOrder(t.entries, t.entryCount, true, order, scratch);
         t.keyOrder = order;
     } else {
-        t.rowKind = kind;
-        t.rowOrder = order;
+        documentFree(order);
     }
-    return true;
+    documentFree(scratch);
+    return t.keyOrder != nullptr;
 }
 
 int indexStrings() {
@@ -454,8 +461,10 @@ int indexStrings() {
             }
             rowKind = runKind(t.entries, t.entryCount, false);
         }
-        if (!orderTable(t, false, rowKind, scratch)) return 0;
-        if (d.keyScheme == '@' && !orderTable(t, true, runKind(t.entries, t.entryCount, true), scratch)) return 0;
+        if (!orderRows(t, rowKind, scratch)) return 0;
+        // Whether the hashes already rise is seen at once for most tables;
+        // a table out of order is sorted by its first lookup.
+        if (d.keyScheme == '@') t.keyKind = runKind(t.entries, t.entryCount, true);
         // Strings that overlap in the file image read alike from every start.
         if (!textInImage) settleOverlaps(t);
     }

@@ -68,7 +68,7 @@ struct GxtTable {
     uint32_t entryCount;      // at most 65535
     GxtEntry* entries;        // in key-record order, inside the document's entry block
     uint16_t* rowOrder;       // kOrderArray: record indices by text position (the rows)
-    uint16_t* keyOrder;       // kOrderArray: record indices by hash (hashed layouts)
+    uint16_t* keyOrder;       // kOrderArray: record indices by hash (hashed layouts), sorted by the first lookup
 };
 
 inline uint32_t orderedIndex(GxtOrderKind kind, const uint16_t* order, uint32_t count, uint32_t i) {
@@ -154,6 +154,10 @@ int openDocument(const char* path);
 // sortScratchSize(count) bytes, 8-byte aligned; any count below serves too.
 size_t sortScratchSize(uint32_t count);
 GxtOrderKind sortRecords(const GxtEntry* entries, uint32_t count, bool byHash, uint16_t* order, void* scratch);
+// Sorts a table's hash order if it is still to be sorted; indexing leaves
+// that to the first lookup in the table, since a document is shown without
+// it. False when there is no memory for it (nothing changes then).
+bool sortKeyOrder(GxtTable& t);
 
 // Family of the open layout: 3 ('0', '1', '2'), 4 ('@'), 0 when none.
 inline int documentFamily() { return (unsigned char)gDocument.formatVariant >> 4; }

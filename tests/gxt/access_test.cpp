@@ -79,8 +79,16 @@ TEST_F(EntryAccess, EqualHashesNarrowOnePlaceAtATime) {
         GenDocument doc = oneTable('2', {});
         for (size_t k = 0; k < c.hashes.size(); ++k)
             doc.tables[0].entries.push_back({"", c.hashes[k], "record " + std::to_string(k)});
-        ASSERT_EQ(openGenerated(doc), 0);
-        EXPECT_EQ(textOrNone(findEntry(nullptr, c.target)), c.text) << c.hashes.size() << " " << c.target;
+        // With memory for everything, then without the n-th block the lookup
+        // takes (the index, the sorted order), for every n it reaches.
+        for (uint32_t n = 0, reached = 1; reached; ++n) {
+            ASSERT_EQ(openGenerated(doc), 0);
+            const uint32_t before = faultCalls(FAULT_ALLOC);
+            faultArm(FAULT_ALLOC, n);
+            EXPECT_EQ(textOrNone(findEntry(nullptr, c.target)), c.text) << c.hashes.size() << " " << c.target << " " << n;
+            reached = n == 0 || faultCalls(FAULT_ALLOC) - before >= n;
+            faultReset();
+        }
     }
 }
 
