@@ -59,7 +59,6 @@ void CALLBACK poll(HWND, UINT, UINT_PTR, DWORD) {
         EnumChildWindows(dialog, collectStatic, (LPARAM)&seen.text);
         d->seen.push_back(seen);
         if (d->actions.empty()) {
-            ++d->unexpected;
             ADD_FAILURE() << "unexpected dialog \"" << seen.caption << "\": " << seen.text;
             postClick(dialog, IDCANCEL);
             continue;
@@ -78,8 +77,6 @@ void CALLBACK poll(HWND, UINT, UINT_PTR, DWORD) {
 bool writeFile(const std::string& path, const std::string& bytes) { return writeFileBytes(path, bytesOf(bytes)); }
 
 std::string readFile(const std::string& path) { return textOf(readFileBytes(path)); }
-
-bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string samplePath(const std::string& name) {
     // The source tree as Wine shows it: its root is drive Z:.
@@ -164,7 +161,7 @@ void pressKey(HWND dialog, HWND control, WORD key) {
     pumpMessages(dialog);
 }
 
-void mouseAt(HWND dialog, HWND window, POINT point, DWORD button) {
+static void mouseAt(HWND dialog, HWND window, POINT point, DWORD button) {
     ClientToScreen(window, &point);
     const double width = GetSystemMetrics(SM_CXSCREEN) - 1, height = GetSystemMetrics(SM_CYSCREEN) - 1;
     INPUT input = {};

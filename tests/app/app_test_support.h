@@ -21,7 +21,6 @@
 
 bool writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
-bool fileExists(const std::string& path);
 // A committed sample, as a path the program can open.
 std::string samplePath(const std::string& name);
 // vorn.cfg beside the test executable, where the program keeps it.
@@ -58,7 +57,6 @@ struct DialogDriver {
     std::deque<Action> actions;
     std::vector<SeenDialog> seen;
     std::vector<HWND> handled;
-    int unexpected = 0;
     UINT_PTR timer = 0;
 };
 
@@ -70,10 +68,8 @@ void typeText(HWND dialog, HWND control, const std::string& text);
 // Presses and releases a key with the control as the keyboard's target;
 // without a dialog the main window's accelerators translate it.
 void pressKey(HWND dialog, HWND control, WORD key);
-// Mouse input at a point of a window's client area, sent through the
-// system's input queue so that the platform picks the window that gets it.
-// button: MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP or 0 for a move.
-void mouseAt(HWND dialog, HWND window, POINT point, DWORD button);
+// Clicks at a point of a window's client area through the system's input
+// queue, so that the platform picks the window that gets the click.
 void clickAt(HWND dialog, HWND window, POINT point, int clicks = 1);
 
 // Starts the main window with the given vorn.cfg content (none: no file)

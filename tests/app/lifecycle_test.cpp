@@ -9,6 +9,7 @@
 #include "gxt_generator.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
+#include "settings/config_store.h"
 
 namespace {
 
@@ -100,7 +101,7 @@ TEST_F(LifecycleTest, TheSaveQuestionsBeforeCloseOpenAndExit) {
             EXPECT_EQ(SendMessageA(gShell.tableList, LB_GETCOUNT, 0, 0), 0);
             EXPECT_EQ(SendMessageA(gShell.entryList, LVM_GETITEMCOUNT, 0, 0), 0);
         }
-        EXPECT_EQ(fileExists(gxt), c.written);
+        EXPECT_EQ(!readFile(gxt).empty(), c.written);
         if (c.written && c.idsQuestion >= 0 && !c.variant) {
             EXPECT_EQ(readFile(gxt), readFile(sample));
             EXPECT_EQ(readFile(ids), "INTRO_1\r\n");
@@ -176,7 +177,9 @@ TEST_F(LifecycleTest, FailuresNameTheFileAndTheReasonAndLoseNoEdit) {
     ASSERT_EQ(open(samplePath("example-at.gxt")), 1);
 
     // Asked for by the close question, a failed save cancels the close and
-    // keeps the mark until a save works.
+    // keeps the mark until a save works; the settings keep the Window keys
+    // start-up read (its defaults), not those of the window resized since.
+    SetWindowPos(gShell.mainWindow, nullptr, 10, 10, 600, 400, SWP_NOZORDER);
     struct Question {
         uint32_t* mark;
         FileOperation operation;
@@ -200,40 +203,32 @@ TEST_F(LifecycleTest, FailuresNameTheFileAndTheReasonAndLoseNoEdit) {
         EXPECT_NE(gShell.mainWindow, nullptr);
         EXPECT_TRUE(gDocument.loaded);
         EXPECT_EQ(*q.mark, 1u);
+        EXPECT_EQ(configGet("Window", "Width", CFG_DECIMAL, configNumber(1)).number, 750u);
     }
     EXPECT_EQ(exportIdList(dir.file("names.ids").c_str()), 1);
     EXPECT_EQ(gShell.idListModified, 0u);
 }
 
-TEST_F(LifecycleTest, ATextImportThatChangesTextsMakesTheCloseAsk) {
+// Only an import that changes a text marks the document, so that the close
+// asks (the questions themselves are checked above).
+TEST_F(LifecycleTest, ATextImportMarksTheDocumentOnlyWhenItChangesAText) {
     const struct {
         const char* text;
         const char* firstRow;  // the text the first row then shows
-        bool asks;
+        bool marks;
     } cases[] = {
-        {"0xf4744c2c=Hello again\r\n", "Hello again", true},
         {"0xf4744c2c=Welcome to ~y~Vorn Bay~w~, stranger.\r\nNOSUCH=x\r\n",
          "Welcome to ~y~Vorn Bay~w~, stranger.", false},
+        {"0xf4744c2c=Hello again\r\n", "Hello again", true},
     };
+    pickTable(0);
     for (const auto& c : cases) {
-        if (!gDocument.loaded) {
-            ASSERT_EQ(open(samplePath("example-at.gxt")), 1);
-        }
-        pickTable(0);
         const std::string text = dir.file("texts.txt");
         ASSERT_TRUE(writeFile(text, c.text));
         driver.then(DialogDriver::choosePath(text));
         command(IDM_IMPORT_TEXT);
         EXPECT_STREQ(rowText(0), c.firstRow);
-        EXPECT_EQ(gShell.gxtModified, c.asks ? 1u : 0u) << c.text;
-        const size_t before = driver.seen.size();
-        if (c.asks) driver.then(DialogDriver::press(IDNO));
-        command(IDM_CLOSE_GXT);
-        ASSERT_EQ(driver.seen.size(), before + (c.asks ? 1 : 0)) << c.text;
-        if (c.asks) {
-            EXPECT_EQ(driver.seen.back().text, loadString(IDS_ASK_SAVE_GXT));
-        }
-        EXPECT_FALSE(gDocument.loaded);
+        EXPECT_EQ(gShell.gxtModified, c.marks ? 1u : 0u) << c.text;
     }
 }
 

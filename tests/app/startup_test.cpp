@@ -128,19 +128,6 @@ TEST_F(StartupTest, TheFileKeepsTheRestoredPlacement) {
     EXPECT_FALSE(preview.lfItalic);
 }
 
-TEST_F(StartupTest, ACancelledCloseWritesNothing) {
-    ASSERT_EQ(open(samplePath("example-0.gxt")), 1);
-    gShell.gxtModified = 1;
-    SetWindowPos(gShell.mainWindow, nullptr, 10, 10, 600, 400, SWP_NOZORDER);
-    driver.then(DialogDriver::press(IDCANCEL));
-    EXPECT_EQ(closeAndFinish(), -1);
-    EXPECT_NE(gShell.mainWindow, nullptr);
-    EXPECT_TRUE(gDocument.loaded);
-    // The Window keys are still the ones start-up read (its defaults).
-    ConfigValue width = configGet("Window", "Width", CFG_DECIMAL, configNumber(1));
-    EXPECT_EQ(width.number, 750u);
-}
-
 TEST(StartupRun, AMissingResourceStringEndsWithCodeSevenBeforeAnyWindow) {
     HMODULE other = GetModuleHandleA("ntdll.dll");  // a module without Vorn's string table
     DeleteFileA(configPathBesideExe().c_str());
@@ -148,7 +135,7 @@ TEST(StartupRun, AMissingResourceStringEndsWithCodeSevenBeforeAnyWindow) {
     EXPECT_EQ(vornStartup(other, nullptr, "", SW_SHOWNORMAL), 7);
     EXPECT_EQ(gShell.mainWindow, nullptr);
     EXPECT_EQ(gConfig.heap, nullptr) << "the settings are not read";
-    EXPECT_FALSE(fileExists(configPathBesideExe()));
+    EXPECT_EQ(GetFileAttributesA(configPathBesideExe().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace
