@@ -35,7 +35,7 @@ COLORREF cellColour(int row, int column) {
 
 using EntryListTest = ShellTest;
 
-TEST_F(EntryListTest, UnnamedHashesShowInTheHashColourUntilNamed) {
+TEST_F(EntryListTest, UnnamedHashesShowInTheHashColourUntilNamedAndKeysUpdateThePreview) {
     // Colours of their own, so that every answer can be told apart.
     gSettings.mainText = RGB(1, 2, 3);
     gSettings.mainHash = RGB(4, 5, 6);
@@ -58,11 +58,8 @@ TEST_F(EntryListTest, UnnamedHashesShowInTheHashColourUntilNamed) {
     EXPECT_EQ(cellColour(1, 0), RGB(4, 5, 6));
     EXPECT_EQ(cellColour(2, 0), RGB(1, 2, 3));
     EXPECT_EQ(cellColour(1, 1), RGB(1, 2, 3)) << "texts are always in the text colour";
-}
 
-TEST_F(EntryListTest, KeysThatMoveTheSelectionUpdateThePreview) {
-    ASSERT_EQ(open(samplePath("example-0.gxt")), 1);
-    pickTable(0);
+    // Keys that move the selection update the preview.
     SetFocus(gShell.entryList);
     markRow(0);
     for (auto [key, row] : {std::pair{VK_DOWN, 1}, std::pair{VK_END, 9}, std::pair{VK_HOME, 0}}) {

@@ -24,11 +24,6 @@ protected:
         ASSERT_STREQ(rowText(0), "Hello there");
     }
     HWND newText(HWND dialog) { return GetDlgItem(dialog, IDC_EDIT_NEW_TEXT); }
-    // Replaces the whole new text as pasting over a selection would.
-    void replaceNewText(HWND dialog, const std::string& text) {
-        SendMessageA(newText(dialog), EM_SETSEL, 0, -1);
-        SendMessageA(newText(dialog), EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
-    }
     bool edited(uint32_t row) { return entryReplacementText(entryAtRow(row)) != nullptr; }
 };
 
@@ -136,7 +131,7 @@ TEST_F(EditStringTest, ARefusedTextKeepsTheDialogOpenAndTheDocumentUnmarked) {
     markRow(0);
     uint32_t refused = 0;
     onDialog([&](HWND dialog) {
-        replaceNewText(dialog, "Kept while memory runs out");
+        SetWindowTextA(newText(dialog), "Kept while memory runs out");
         // Every allocation OK makes fails in turn until none is left to fail.
         for (uint32_t n = 1; IsWindowVisible(dialog); ++n) {
             ASSERT_LT(n, 10u);

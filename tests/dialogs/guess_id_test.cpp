@@ -12,15 +12,12 @@ namespace {
 
 class GuessIdTest : public ShellTest {
 protected:
-    void openHashed(char variant) {
-        openGenerated(variant, {{"ABC", 0, "first"}, {"SECOND", 0, "second"}});
-    }
     static HWND nameField(HWND dialog) { return GetDlgItem(dialog, IDC_GUESS_NAME); }
     static bool okEnabled(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != 0; }
 };
 
 TEST_F(GuessIdTest, TheHashFollowsEveryLetterAndOkNamesAMatchOnScreen) {
-    openHashed('@');
+    openGenerated('@', {{"ABC", 0, "first"}, {"SECOND", 0, "second"}});
     const int row = rowOfName('@', "ABC");
     ASSERT_GE(row, 0);
     markRow(row);
@@ -68,7 +65,7 @@ TEST_F(GuessIdTest, NameLimitsAndEntriesWithNothingToName) {
     for (char variant : {'2', '@', 'n', '1'}) {
         SCOPED_TRACE(variant);
         const bool named = variant == 'n' || variant == '1', hashed = variant != '1';
-        openHashed(variant == 'n' ? '@' : variant);
+        openGenerated(variant == 'n' ? '@' : variant, {{"ABC", 0, "first"}, {"SECOND", 0, "second"}});
         const int row = hashed ? rowOfName(variant == 'n' ? '@' : variant, "ABC") : 0;
         if (variant == 'n') {
             ASSERT_EQ(setRowName((uint32_t)row, "ABC"), 1);

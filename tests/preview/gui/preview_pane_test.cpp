@@ -93,15 +93,20 @@ TEST_F(PreviewPaneTest, TheMouseDragsTheText) {
     EXPECT_EQ(gPreview.originX, 0);
 }
 
-// A wider window clamps the origin to the new limit and redraws; wide
-// enough for the whole text, it puts the text home and the arrow back.
-TEST_F(PreviewPaneTest, AResizeClampsTheOrigin) {
+// Dragged to its end, the text is painted from there in its colours, its
+// extent kept. A wider window clamps the origin to the new limit and
+// redraws; wide enough for the whole text, it puts the text home and the
+// arrow back.
+TEST_F(PreviewPaneTest, TheDraggedTextIsPaintedAndAResizeClampsTheOrigin) {
     SetWindowPos(gShell.mainWindow, nullptr, 0, 0, 400, 550, SWP_NOZORDER | SWP_NOMOVE);
-    showPreviewText("A line of text that is wider than the pane it is shown in");
+    showPreviewText("A line of text wider than the pane it is shown in, ~r~in red~s~");
+    const int32_t width = gPreview.contentWidth;
     mouse(WM_LBUTTONDOWN, 300, 20);
     mouse(WM_MOUSEMOVE, -3000, 20);
+    EXPECT_GT(pixelsOf(0x00003090), 20u) << "the red words at the end";
     mouse(WM_LBUTTONUP, -3000, 20);
-    const int32_t limit = gPreview.paneWidth - gPreview.contentWidth;
+    EXPECT_EQ(gPreview.contentWidth, width);
+    const int32_t limit = gPreview.paneWidth - width;
     ASSERT_LT(limit, -50);
     EXPECT_EQ(gPreview.originX, limit);
     takeRedraws();
@@ -114,23 +119,13 @@ TEST_F(PreviewPaneTest, AResizeClampsTheOrigin) {
     EXPECT_EQ(gPreviewPane.paneCursor, gPreviewPane.cursors[CURSOR_ARROW]);
 }
 
-// The banner without a text, a text in its colours, each on the chosen
-// background: also painted after a drag, with the text's extent kept.
-TEST_F(PreviewPaneTest, ThePanePaintsTheTextOrTheBannerOnItsBackground) {
+// The banner without a text, on the chosen background.
+TEST_F(PreviewPaneTest, ThePanePaintsTheBannerOnItsBackground) {
     driver.then(DialogDriver::chooseRgb(0x11, 0x22, 0x33));
     command(IDM_PREVIEW_BACK_COLOR);
     const size_t all = (size_t)gPreview.paneWidth * gPreview.paneHeight, bannerBack = pixelsOf(RGB(0x11, 0x22, 0x33));
     EXPECT_GT(bannerBack, all / 2);
     EXPECT_LT(bannerBack, all - 100) << "no banner drawn";
-
-    showPreviewText(kWideText);
-    const int32_t width = gPreview.contentWidth;
-    mouse(WM_LBUTTONDOWN, 300, 20);
-    mouse(WM_MOUSEMOVE, -3000, 20);
-    EXPECT_GT(pixelsOf(0x00003090), 20u) << "the red words at the end";
-    mouse(WM_LBUTTONUP, -3000, 20);
-    EXPECT_EQ(gPreview.contentWidth, width);
-    EXPECT_EQ(gPreview.originX, gPreview.paneWidth - width);
 }
 
 }  // namespace
