@@ -111,11 +111,8 @@ DialogDriver::Action DialogDriver::press(int button) {
 
 DialogDriver::Action DialogDriver::choosePath(const std::string& path) {
     return [path](HWND dialog) {
-        // The explorer-style dialog has a combo box for the name; the
-        // older one a plain edit field.
-        HWND field = GetDlgItem(dialog, cmb13);
-        if (!field) field = GetDlgItem(dialog, edt1);
-        SetWindowTextA(field, path.c_str());
+        // The name field of the explorer-style dialog, a combo box.
+        SetWindowTextA(GetDlgItem(dialog, cmb13), path.c_str());
         postClick(dialog, IDOK);
     };
 }

@@ -44,10 +44,8 @@ protected:
 };
 
 // The editor over the cell of code 'A' (row 2, column 1), its text
-// selected: Enter or a click elsewhere exchanges the two characters'
-// slots; Escape, an emptied or unchanged cell, closing the dialog and a
-// double-click below the rows change nothing. Keys go to the editor, not
-// to the dialog, and nothing reaches the document but through Apply.
+// selected. Keys go to the editor, not to the dialog, and nothing reaches
+// the document but through Apply.
 TEST_F(DecodeDialogTest, TheEditorExchangesTwoSlots) {
     const struct {
         int row;          // 14: below the rows, where no editor opens
