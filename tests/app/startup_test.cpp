@@ -59,11 +59,9 @@ TEST_F(StartupTest, FirstRunUsesTheDefaultsAndWritesTheWholeFileAtExit) {
     EXPECT_STREQ(preview.lfFaceName, "Tahoma");
     EXPECT_EQ(preview.lfWeight, 700);
     EXPECT_TRUE(placeholder.lfItalic && placeholder.lfUnderline);
-    HDC dc = GetDC(gShell.mainWindow);
-    const int resolution = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(gShell.mainWindow, dc);
-    EXPECT_EQ(main.lfHeight, -MulDiv(10, resolution, 72));
-    EXPECT_EQ(preview.lfHeight, -MulDiv(14, resolution, 72));
+    // 10 and 14 points at the test display's 96 dpi: 13.3 and 18.7 pixels.
+    EXPECT_EQ(main.lfHeight, -13);
+    EXPECT_EQ(preview.lfHeight, -19);
     // The colour chooser starts with the hash, text and background colours.
     EXPECT_EQ(gDisplay.customColors[13], RGB(0xCC, 0xCC, 0xCC));
     EXPECT_EQ(gDisplay.customColors[15], RGB(0x88, 0x84, 0x74));
