@@ -143,7 +143,6 @@ TEST_F(MarkupTest, TokensByLayout) {
         const char* shown;
     };
     const Case cases[] = {
-        {kClassic, "~k~~NAME~ abc", "[key] abc"},
         {kClassic, "a~K~~~b", "a[key]b"},
         {kClassic, "~k~~NAME", "[k]"},
         {kClassic, "~k~x", "[k]x"},
@@ -160,7 +159,6 @@ TEST_F(MarkupTest, TokensByLayout) {
         {kExtendedHashed, "~e~~E~", "<text><text>"},
         {kClassic, "~Q~~5~~e~", "[q][5][e]"},
         {kClassic, "~\xC0~", "[\xC0]"},  // only A to Z are folded
-        {kExtended, "~k~", "[k]"},
         // An unterminated token ends the pass.
         {kNone, "abc~r", "abc"},
         {kNone, "abc~", "abc"},
@@ -186,7 +184,6 @@ TEST_F(MarkupTest, MeasuresTheText) {
     const Case cases[] = {
         {"", 0, 0, false, 0, kLine},
         {"ab~n~wxyz", 0, 0, false, 40, 2 * kLine},
-        {"abcd~n~w", 0, 0, false, 42, 2 * kLine},
         {"abcd~n~w", -60, -10, false, 42, 2 * kLine},
         {"~n~~n~", 0, 0, false, 2, 3 * kLine},
         {"~1~", 0, 0, false, 20, kLine},
