@@ -70,6 +70,18 @@ TEST_F(TextIoTest, ExportWritesKeyEqualsTextLines) {
     EXPECT_EQ(exported(), charlie + "ALPHA=AlphA text\r\n" + charlie);
 }
 
+// The whole document: each table under its "[NAME]" line. A byte the code
+// page gives no character stops an export to UTF-8 with 7005.
+TEST_F(TextIoTest, AWholeDocumentExportNamesEachTable) {
+    ASSERT_EQ(openGenerated(named()), 0);
+    const std::string path = dir.file("all.txt");
+    ASSERT_EQ(exportAllText(path.c_str()), 0);
+    EXPECT_EQ(fileText(path), "[MAIN]\r\nABC=abc text\r\nLONGER=longer text\r\n");
+    ASSERT_EQ(openGenerated(makeDocument('0', {{"MAIN", {{"ABC", 0, "b\xfd"}}}})), 0);
+    const TextEncoding utf8{true, 932};
+    EXPECT_EQ(exportAllText(path.c_str(), &utf8), 7005);
+}
+
 TEST_F(TextIoTest, ExportFailuresLeaveTheOldFile) {
     const std::string path = write("out.txt", "OLD=old\r\n");
     EXPECT_TRUE(exportText(nullptr) == 7000 && exportAllText(nullptr) == 7000);
