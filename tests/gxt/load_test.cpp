@@ -25,47 +25,6 @@ void expectClosed() {
 
 class Loading : public CoreTest {};
 
-TEST_F(Loading, EveryLayoutListsItsTablesEntriesAndTexts) {
-    for (char v : {'0', '1', '2', '@'}) {
-        GenDocument doc = oneTable(v, {{"HELLO", "Hello, world"}, {"ABCDEFGH", "~r~Bye~n~now"}}, "FIRST");
-        doc.tables[0].entries.push_back({"", 255, "by hash"});
-        if (v != '0') doc.tables.push_back({"SECOND", {{"X1", 0, "second table"}}});
-        ASSERT_EQ(openGenerated(doc), 0) << v;
-        ASSERT_EQ(tableCount(), genTableCount(v));
-        char name[9] = {};
-        tableName(0, name);
-        EXPECT_STREQ(name, v == '0' ? "MAIN" : "FIRST");
-        EXPECT_EQ(rowCount(), 0u);  // no table selected yet
-        ASSERT_TRUE(selectTable(0));
-        char hello[16], eight[16];
-        snprintf(hello, sizeof hello, "%08x", genKeyHash(v, "HELLO"));
-        snprintf(eight, sizeof eight, "%08x", genKeyHash(v, "ABCDEFGH"));
-        if (v == '0' || v == '1')
-            EXPECT_EQ(rows(), (std::vector<std::string>{"HELLO=Hello, world", "ABCDEFGH=~r~Bye~n~now", "=by hash"}));
-        else
-            EXPECT_EQ(rows(), (std::vector<std::string>{std::string(hello) + "=Hello, world",
-                                                        std::string(eight) + "=~r~Bye~n~now", "000000ff=by hash"}));
-        EXPECT_EQ(rowHash(0), genKeyHash(v, "HELLO"));
-        EXPECT_EQ(keyHash("abc"), v == '2' ? 0x5C7CFCB7u : v == '@' ? 0xED131F5Bu : 0u) << v;
-        if (v != '0') {
-            ASSERT_TRUE(selectTable(1));
-            tableName(1, name);
-            EXPECT_EQ(name + std::string("=") + rowText(0), "SECOND=second table");
-            ASSERT_TRUE(selectTable(tableCount() - 1));  // padding tables are empty
-            EXPECT_EQ(rowCount(), 0u);
-        }
-        EXPECT_FALSE(selectTable(tableCount()));
-        // Loading another document replaces this one: no table is selected.
-        ASSERT_EQ(openGenerated(oneTable('@', {{"C", "three"}})), 0);
-        EXPECT_EQ(rowCount(), 0u);
-        selectTable(0);
-        EXPECT_STREQ(rowText(0), "three");
-        closeDocument();
-        expectClosed();
-        EXPECT_EQ(keyHash("abc"), 0u);
-    }
-}
-
 // Rows run by the position of their strings in the file; records sharing a
 // string keep their record order, also in a run of falling positions.
 TEST_F(Loading, RowsFollowTheStringsInTheFile) {

@@ -7,22 +7,6 @@
 #include "gxt_test_util.h"
 #include "test_support.h"
 
-namespace {
-
-// Every row of the open document as table/key=text, tables in order.
-std::vector<std::string> allRows() {
-    std::vector<std::string> out;
-    for (uint32_t t = 0; t < tableCount(); ++t) {
-        char name[9] = {};
-        tableName(t, name);
-        selectTable(t);
-        for (const std::string& row : rows()) out.push_back(name + ("/" + row));
-    }
-    return out;
-}
-
-}  // namespace
-
 class Saving : public CoreTest {
 protected:
     // The document saved to a file and read back; the image built in memory
@@ -75,29 +59,6 @@ TEST_F(Saving, CanonicalFilesComeBackByteForByte) {
     std::vector<uint8_t> f = generateGxt(oneTable('1', {{"LONG", letters}, {"EDGE", letters.substr(0, 32767)}}));
     ASSERT_EQ(openBytes(f), 0);
     EXPECT_TRUE(saved() == f) << "long 2-byte strings";
-}
-
-TEST_F(Saving, NonCanonicalFilesKeepTheirContent) {
-    for (char v : {'0', '1', '2', '@'}) {
-        for (uint32_t seed = 10; seed < 12; ++seed) {
-            GenDocument doc = randomDocument(v, seed, 40);
-            // Reverse order, shared strings and stray high bytes: the saved
-            // file is canonical but holds the same tables, keys and texts.
-            GenOptions odd;
-            odd.order = GenStringOrder::Reverse;
-            odd.shareEqualTexts = true;
-            odd.highByte = 0x04;
-            ASSERT_EQ(openBytes(generateGxt(doc, odd)), 0);
-            std::vector<std::string> before = allRows();
-            std::vector<uint8_t> image = saved();
-            closeDocument();
-            ASSERT_EQ(openBytes(image, "resaved.gxt"), 0);
-            EXPECT_EQ(allRows(), before) << v << seed;
-            // Saved again, it no longer changes.
-            EXPECT_EQ(saved(), image);
-            closeDocument();
-        }
-    }
 }
 
 // Strings in the reverse order of their records, an eight-letter name and
