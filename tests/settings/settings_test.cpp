@@ -400,6 +400,16 @@ TEST_F(SettingsTest, WithoutMemoryTheSettingsAreTheirDefaults) {
     faultReset();
     expectSameSettings(read(), defaults());
     EXPECT_EQ(saveAll(defaults()), 0);
+    // Each allocation failing in turn while reading gives the defaults too.
+    for (uint32_t nth = 1, reached = 1; reached; ++nth) {
+        SCOPED_TRACE(nth);
+        configDiscard();
+        loadNothing();
+        faultReset();
+        faultArm(FAULT_ALLOC, nth);
+        expectSameSettings(read(), defaults());
+        reached = faultCalls(FAULT_ALLOC) >= nth;
+    }
 }
 
 TEST_F(SettingsTest, FontSizesRoundHalfUp) {
