@@ -132,6 +132,8 @@ TEST_F(ConfigTest, TypedAccess) {
         {"", GET, nullptr, "New", CFG_NONE, 9, 1, "New\r\n\r\n"},
         {"K=5\n", GET, nullptr, "K", CFG_INVALID, 7, 0, "K=5\r\n\r\n"},
         {"K=5\n", SET, nullptr, "K", CFG_COMMENT, 7, 0, "K=5\r\n\r\n"},
+        // An empty name creates nothing.
+        {"", SET, "S", "", CFG_DECIMAL, 1, 0, "\r\n"},
         // Setting replaces a value of any kind.
         {"", SET, "S", "K", CFG_TEXT, 0, 0, "\r\n[S]\r\nK=\"abc\"\r\n\r\n", "abc", "abc"},
         {"[S]\nK=\"abc\"\n", SET, "s", "k", CFG_HEX, 0xbeef, 0xbeef, "\r\n[S]\r\nK=beef\r\n\r\n"},
