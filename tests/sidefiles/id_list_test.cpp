@@ -50,7 +50,7 @@ TEST_F(IdListTest, ImportNamesTheEntriesItsTokensFind) {
     EXPECT_EQ(knownNames(), (std::vector<std::string>{"alpha", "BRAVO", "SHARED"}));
 }
 
-// Known names in table order; every failure leaves the old file.
+// Known names in table and row order; every failure leaves the old file.
 TEST_F(IdListTest, ExportFailuresLeaveTheOldFile) {
     const std::string path = write("out.ids", "OLD\r\n");
     EXPECT_EQ(exportIds(nullptr), 5000);
@@ -60,15 +60,17 @@ TEST_F(IdListTest, ExportFailuresLeaveTheOldFile) {
     ASSERT_EQ(openGenerated(makeDocument('0', {{"MAIN", {{"FIRST", 0, "1"}, {"SECOND", 0, "2"}}}})), 0);
     EXPECT_EQ(exportIds(path.c_str()), 0);
     EXPECT_EQ(fileText(path), "FIRST\r\nSECOND\r\n");
-    ASSERT_EQ(openGenerated(twoTables()), 0);
+    ASSERT_EQ(openGenerated(twoTables(), {GenStringOrder::Reverse}), 0);
     EXPECT_EQ(exportIds(path.c_str()), 0);
     EXPECT_EQ(fileText(path), "");
     ASSERT_EQ(setEntryName(&entryAt(1, 1), "SHARED"), 1);
     ASSERT_EQ(setEntryName(&entryAt(0, 0), "ALPHA"), 1);
+    ASSERT_EQ(setEntryName(&entryAt(0, 2), "SHARED"), 1);
     write("out.ids", "OLD\r\n");
     EXPECT_EQ(exportFailing(exportIds, path), (std::set<int>{5001, 5002, 5003, 5004}));
     ASSERT_EQ(exportIds(path.c_str()), 0);
-    EXPECT_EQ(fileText(path), "ALPHA\r\nSHARED\r\n");  // in table order
+    // Strings in reverse record order: the rows, and so the names, run backwards.
+    EXPECT_EQ(fileText(path), "SHARED\r\nALPHA\r\nSHARED\r\n");
 }
 
 }  // namespace
