@@ -149,4 +149,5 @@ TEST_F(Saving, AFileTooLargeToOpenAgainIsNeverWritten) {
     selectTable(126);
     EXPECT_EQ(rowCount(), 4u);
     EXPECT_STREQ(rowText(3), "d");
+    EXPECT_EQ(rowText(1), std::string(6000000, 'x'));  // the shared string, written for each key
 }
