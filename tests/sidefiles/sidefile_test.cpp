@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <set>
+#include <utility>
 
+#include "gxt/gxt_test_util.h"
 #include "sidefiles/id_list.h"
 #include "sidefiles/string_list.h"
 #include "sidefiles/text_io.h"
@@ -12,11 +14,12 @@
 namespace {
 
 void addRows(std::vector<std::string>& out, bool knownOnly) {
-    for (uint32_t r = 0; r < rowCount(); ++r) {
-        const char* name = rowKeyName(r);
-        if (knownOnly && name) out.push_back(name);
-        if (!knownOnly) out.push_back(std::string(name ? name : rowHashName(r)) + "=" + rowText(r));
+    if (!knownOnly) {
+        for (std::string& row : rows()) out.push_back(std::move(row));
+        return;
     }
+    for (uint32_t r = 0; r < rowCount(); ++r)
+        if (const char* name = rowKeyName(r)) out.push_back(name);
 }
 
 std::vector<std::string> everyRow(bool knownOnly) {
